@@ -1,0 +1,121 @@
+#pragma once
+// The main window: the N and P2O5 worksheets, the header strip with the
+// farm's name, number and date, and the button strip. The handlers only wire
+// controls to the core; every value is computed there.
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/Worksheet.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QComboBox;
+class QFrame;
+class QPrintDialog;
+class QPrinter;
+
+namespace kv4gui {
+class TStringGrid;
+class TFZugang;
+class TTFormInfo;
+}  // namespace kv4gui
+
+namespace kv4 {
+class NutrientClasses;
+struct FarmData;
+}  // namespace kv4
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Controls, with the form designer's names.
+    QFrame* Panel2 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* ED_Betriebsname = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* ED_Betriebsnummer = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* ED_Datum = nullptr;
+    QFrame* Panel1 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QPushButton* Button4 = nullptr;
+    QPushButton* Btn_Print = nullptr;
+    QFrame* Panel3 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* Button2 = nullptr;
+    kv4gui::TStringGrid* StringGrid2 = nullptr;
+    kv4gui::TStringGrid* StringGrid1 = nullptr;
+    QLineEdit* EditN = nullptr;
+    QLineEdit* EditP = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QLineEdit* EditT = nullptr;
+
+    // The worksheets the grids show.
+    kv4::Worksheet& NSheet() { return nSheet_; }
+    kv4::Worksheet& PSheet() { return pSheet_; }
+
+    // Decimal separator of the regional settings.
+    char DecimalSeparator() const;
+
+    // Handlers (names as in the form designer).
+    void FormCreate();
+    void FormShow();
+    void Button3Click();
+    void Button4Click();
+    void StringGrid1Click();
+    void StringGrid2Click();
+    void EditNChange();
+    void EditNExit();
+    void EditPChange();
+    void EditPExit();
+    void EditTExit();
+    void ComboBox2Change();
+    void ComboBox2Click();
+    void ComboBox2Exit();
+    void Button1Click();
+    void Btn_PrintClick();
+
+    // Runs a handler body: an error that escapes it is shown in the standard
+    // error box, and the program goes on.
+    template <class F>
+    void Guarded(F&& body);
+
+    // Tells the grids that the worksheets changed (one view update per pass).
+    void WorksheetsChanged();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void LayoutGrids();
+    void ShowStandardErrorText(const std::string& text);
+
+    kv4::Worksheet nSheet_;
+    kv4::Worksheet pSheet_;
+    bool shown_ = false;
+};
+
+template <class F>
+void TForm1::Guarded(F&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ShowStandardErrorText(e.what());
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Little-endian reader over a byte span. Every decode of farm data goes
+// through it; a read outside the span yields zero/empty instead of touching
+// memory that is not there.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace kv4 {
+
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::size_t size() const { return bytes_.size(); }
+    bool has(std::size_t offset, std::size_t width) const {
+        return offset <= bytes_.size() && width <= bytes_.size() - offset;
+    }
+
+    std::uint8_t u8(std::size_t offset) const { return has(offset, 1) ? bytes_[offset] : 0; }
+    std::uint16_t u16(std::size_t offset) const {
+        if (!has(offset, 2)) return 0;
+        return static_cast<std::uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
+    }
+    std::int16_t i16(std::size_t offset) const { return static_cast<std::int16_t>(u16(offset)); }
+
+    // The 6-byte real of the farm data, as a double (which holds every
+    // Real48 value exactly).
+    double real48(std::size_t offset) const;
+
+    // A length-prefixed Windows-1252 string whose field has room for
+    // maxLength characters, converted to UTF-8. A length byte larger than
+    // the room is cut to the room, so nothing behind the field is read.
+    std::string shortString(std::size_t offset, std::size_t maxLength) const;
+
+    std::span<const std::uint8_t> bytes(std::size_t offset, std::size_t width) const {
+        if (!has(offset, width)) return {};
+        return bytes_.subspan(offset, width);
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+// Real48 <-> double. Decoding is exact; encoding rounds to the nearest
+// Real48 (ties to even) and gives nullopt-like 0 for values outside the range.
+double DecodeReal48(std::span<const std::uint8_t, 6> b);
+// Rounds a double to the precision and range of a Real48. Values too large
+// to be represented come back as NaN; values too small as 0.
+double RoundToReal48(double value);
+
+// Windows-1252 to UTF-8 (the five unassigned codes map to U+FFFD-free
+// C1 controls, as Windows does).
+std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes);
+// UTF-8 to Windows-1252, for tests and tools that write records; characters
+// that have no Windows-1252 code become '?'.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+}  // namespace kv4
