@@ -30,7 +30,11 @@ struct FarmData;
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
+    // Manual: the first showing does not run FormShow (window tests fill
+    // the worksheets themselves).
+    enum class StartUp { OnFirstShow, Manual };
+
+    explicit TForm1(QWidget* parent = nullptr, StartUp startUp = StartUp::OnFirstShow);
     ~TForm1() override;
 
     // Controls, with the form designer's names.
@@ -66,6 +70,9 @@ public:
     // The worksheets the grids show.
     kv4::Worksheet& NSheet() { return nSheet_; }
     kv4::Worksheet& PSheet() { return pSheet_; }
+
+    // The nutrient class table, created with the window.
+    kv4::NutrientClasses& NutrientClassTable();
 
     // Decimal separator of the regional settings.
     char DecimalSeparator() const;
@@ -103,11 +110,19 @@ protected:
 
 private:
     void BuildControls();
+    void ConnectHandlers();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
+    void LoadNutrientClassTable();  // FormCreate step 8
+
+    // The grid that fills the area between the strips, if any.
+    enum class ClientGrid { None, N, P };
 
     kv4::Worksheet nSheet_;
     kv4::Worksheet pSheet_;
+    std::unique_ptr<kv4::NutrientClasses> nutrientClasses_;
+    StartUp startUp_;
+    ClientGrid clientGrid_ = ClientGrid::None;
     bool shown_ = false;
 };
 
