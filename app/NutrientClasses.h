@@ -29,13 +29,16 @@ private:
 
 class NutrientClasses {
 public:
-    // Bytes in memory; a partial last record is ignored.
+    // Replaces the table with the kind-2 records of `bytes`, in file order;
+    // a partial last record is ignored.
     void LoadFromBytes(std::span<const std::uint8_t> bytes);
     // LoadNutrientClasses: the file by its bare name in `folder` (empty:
     // the current directory). Missing or unreadable: empty, no message.
     void LoadNutrientClasses(const std::string& folder = {});
 
-    // 'A' to 'E', or ' ' when no record names the soil type exactly.
+    // 'A' to 'E' by the limits of the first record that names the soil type
+    // exactly (letter case and blanks count), each limit tested with <=, in
+    // the order A to D. ' ' when no record names it, or for a NaN content.
     char ContentClass(const std::string& soilType, double content) const;
 
     const std::vector<NutrientClassRecord>& Records() const { return records_; }
