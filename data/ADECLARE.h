@@ -2,6 +2,7 @@
 // Kornavis 4 farm data: record layouts of the field and work files, the
 // unit conversion of work amounts, and the field register of one harvest year.
 // Everything here only reads the farm's files; nothing is ever written back.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -223,7 +224,15 @@ public:
     std::vector<WorkRecord> Works;
 
 private:
+    // Follower dates, then the index.
+    void FinishWorks();
     void BuildIndex();
+    // The index is built by the loaders; Works changed in length since then
+    // (by a caller that fills it directly) is searched without it.
+    bool IndexCurrent() const;
+    FieldKey WorkKey(std::size_t i) const;
+    // The key of every work, decoded once.
+    std::vector<FieldKey> workKeys_;
     // Running maximum of the work keys: the literal skip from position 0
     // stops at the first position where this reaches the wanted key.
     std::vector<FieldKey> runningMax_;

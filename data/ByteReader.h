@@ -2,10 +2,13 @@
 // Little-endian reader over a byte span. Every decode of farm data goes
 // through it; a read outside the span yields zero/empty instead of touching
 // memory that is not there.
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace kv4 {
 
@@ -43,15 +46,18 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-// Real48 <-> double. Decoding is exact; encoding rounds to the nearest
-// Real48 (ties to even) and gives nullopt-like 0 for values outside the range.
+// Real48 -> double, exact.
 double DecodeReal48(std::span<const std::uint8_t, 6> b);
 // Rounds a double to the precision and range of a Real48. Values too large
 // to be represented come back as NaN; values too small as 0.
 double RoundToReal48(double value);
+// The six bytes of the Real48 nearest to value (ties to even), computed from
+// the widest real so that a result is rounded only once. Values too small
+// give the bytes of 0; values too large, infinities and NaN give nullopt.
+std::optional<std::array<std::uint8_t, 6>> ToReal48Bytes(long double value);
 
-// Windows-1252 to UTF-8 (the five unassigned codes map to U+FFFD-free
-// C1 controls, as Windows does).
+// Windows-1252 to UTF-8 (the five unassigned codes map to the C1 controls
+// of the same number, as Windows does).
 std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes);
 // UTF-8 to Windows-1252, for tests and tools that write records; characters
 // that have no Windows-1252 code become '?'.

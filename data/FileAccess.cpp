@@ -1,0 +1,115 @@
+#include "data/FileAccess.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <system_error>
+
+namespace kv4 {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+FilePtr OpenForReading(const fs::path& path) {
+#ifdef _WIN32
+    // The CRT opens "rb" with sharing for reading and writing, so a file
+    // that Kornavis holds open can still be read.
+    return FilePtr(_wfopen(path.c_str(), L"rb"));
+#else
+    return FilePtr(std::fopen(path.c_str(), "rb"));
+#endif
+}
+
+bool IsRegularFile(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+#ifndef _WIN32
+bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+#endif
+
+}  // namespace
+
+fs::path PathFromUtf8(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToUtf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::optional<fs::path> FindDataFile(const std::string& folder, const std::string& name) {
+    const fs::path dir = PathFromUtf8(folder);
+    const fs::path exact = dir / PathFromUtf8(name);
+    if (IsRegularFile(exact)) return exact;
+#ifdef _WIN32
+    // The file system ignores letter case already.
+    return std::nullopt;
+#else
+    // Data folders copied from Windows may hold schl2018.dat. Of several
+    // spellings the smallest name wins, so the choice does not depend on the
+    // order of the directory listing.
+    std::error_code ec;
+    fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec);
+    if (ec) return std::nullopt;
+    std::optional<std::string> best;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        const std::string entry = PathToUtf8(it->path().filename());
+        if (!EqualsIgnoringAsciiCase(entry, name)) continue;
+        if (!IsRegularFile(dir / it->path().filename())) continue;
+        if (!best || entry < *best) best = entry;
+    }
+    if (!best) return std::nullopt;
+    return dir / PathFromUtf8(*best);
+#endif
+}
+
+bool EntryExists(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+FileContent ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
+    FileContent content;
+    std::error_code ec;
+    // fopen succeeds on a folder where the system allows it; reading one
+    // then fails, which would look like a damaged file.
+    if (fs::is_directory(path, ec)) return content;
+    const FilePtr file = OpenForReading(path);
+    if (!file) return content;
+
+    constexpr std::size_t kChunk = 64 * 1024;
+    content.status = FileContent::Status::Ok;
+    while (content.bytes.size() < maxBytes) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uintmax_t>(kChunk, maxBytes - content.bytes.size()));
+        const std::size_t old = content.bytes.size();
+        content.bytes.resize(old + want);
+        const std::size_t got = std::fread(content.bytes.data() + old, 1, want, file.get());
+        content.bytes.resize(old + got);
+        if (got < want) {
+            if (std::ferror(file.get())) content.status = FileContent::Status::ReadError;
+            break;
+        }
+    }
+    return content;
+}
+
+}  // namespace kv4

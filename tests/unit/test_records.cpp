@@ -1,0 +1,380 @@
+// Record layouts, strings, work dates and unit conversion of the farm data.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/ADECLARE.h"
+#include "data/ByteReader.h"
+#include "support/RecordWriter.h"
+
+namespace {
+
+using kv4::WorkDate;
+
+bool IsReal48(double v) { return kv4::RoundToReal48(v) == v; }
+
+void PutReal48(std::vector<std::uint8_t>& b, std::size_t at, double v) {
+    const auto r = kv4test::EncodeReal48(v);
+    std::copy(r.begin(), r.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+void PutString(std::vector<std::uint8_t>& b, std::size_t at, const std::string& cp1252) {
+    b[at] = static_cast<std::uint8_t>(cp1252.size());
+    std::copy(cp1252.begin(), cp1252.end(), b.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+}
+
+// ---- Layouts, built byte by byte at the documented offsets ----------------
+
+TEST(Records, FieldRecordDecodesTheDocumentedOffsets) {
+    std::vector<std::uint8_t> b(kv4::kFieldRecordSize, 0x77);
+    b[0] = 0xFE;  // -2, signed
+    b[1] = 0xFF;
+    b[2] = 9;
+    PutString(b, 5, "Am M\xFChlbach");
+    PutReal48(b, 21, 12.5);
+    PutString(b, 54, "sL");
+    b[66] = 45;
+    b[67] = 1;  // 256 + 45
+    PutReal48(b, 85, 17.25);
+    b[244] = 3;
+    PutString(b, 246,
+              "Zuckerr\xFC"
+              "ben");
+    const kv4::FieldRecord field(
+        std::span<const std::uint8_t, kv4::kFieldRecordSize>(b.data(), kv4::kFieldRecordSize));
+
+    EXPECT_EQ(field.FieldNo(), -2);
+    EXPECT_EQ(field.SubNo(), 9);
+    EXPECT_EQ(field.Name(), "Am M\xC3\xBChlbach");
+    EXPECT_EQ(field.Area(), 12.5);
+    EXPECT_EQ(field.SoilType(), "sL");
+    EXPECT_EQ(field.Humus(), 301);
+    EXPECT_EQ(field.P2O5Content(), 17.25);
+    EXPECT_EQ(field.StatusBits(), 3);
+    EXPECT_EQ(field.Crop(),
+              "Zuckerr\xC3\xBC"
+              "ben");
+}
+
+TEST(Records, WorkRecordDecodesTheDocumentedOffsets) {
+    std::vector<std::uint8_t> b(kv4::kWorkRecordSize, 0x77);
+    b[2] = 0xE8;  // 1000, unsigned
+    b[3] = 0x03;
+    b[4] = 6;
+    b[5] = 2;
+    b[6] = 1;
+    b[7] = 4;
+    b[9] = 5;
+    b[15] = 1;
+    PutString(b, 25, "Winterweizen");
+    PutReal48(b, 41, 85.5);
+    b[47] = 3;
+    PutReal48(b, 106, 0.8);
+    b[112] = 15;
+    b[113] = 5;
+    b[114] = 17;
+    b[115] = 99;
+    b[118] = 1;
+    PutReal48(b, 119, 3.25);
+    PutReal48(b, 126, 20);
+    PutReal48(b, 132, 15);
+    PutReal48(b, 138, 5);
+    b[205] = 7;
+    const kv4::WorkRecord work(
+        std::span<const std::uint8_t, kv4::kWorkRecordSize>(b.data(), kv4::kWorkRecordSize));
+
+    EXPECT_EQ(work.FieldNo(), 1000);
+    EXPECT_EQ(work.WorkType(), 6);
+    EXPECT_EQ(work.SubNo(), 2);
+    EXPECT_EQ(work.OptionalMark(), 1);
+    EXPECT_EQ(work.NminMark(), 4);
+    EXPECT_EQ(work.OrganicMark(), 5);
+    EXPECT_EQ(work.FollowerMark(), 1);
+    EXPECT_EQ(work.CropName(), "Winterweizen");
+    EXPECT_EQ(work.Amount(), 85.5);
+    EXPECT_EQ(work.Unit(), 3);
+    EXPECT_EQ(work.GroupFactor(), kv4::RoundToReal48(0.8));
+    EXPECT_EQ(work.Date(), (WorkDate{15, 5, 17, 99}));
+    EXPECT_EQ(work.PartAreaMark(), 1);
+    EXPECT_EQ(work.WorkedArea(), 3.25);
+    EXPECT_EQ(work.Nutrient1(), 20);
+    EXPECT_EQ(work.Nutrient2(), 15);
+    EXPECT_EQ(work.Nutrient3(), 5);
+    EXPECT_EQ(work.OrganicProductMark(), 7);
+}
+
+TEST(Records, WriterAndReaderAgree) {
+    kv4test::FieldSpec spec;
+    spec.fieldNo = 32767;
+    spec.subNo = 255;
+    spec.name =
+        "Gro\xC3\x9F"
+        "e Breite";
+    spec.area = 7.3;
+    spec.soilType = "tL";
+    spec.humus = 41;
+    spec.p2o5Content = 23.4;
+    spec.statusBits = 2;
+    spec.crop = std::string(300, 'x');  // longer than the room
+    const std::vector<std::uint8_t> bytes = kv4test::EncodeField(spec);
+    ASSERT_EQ(bytes.size(), kv4::kFieldRecordSize);
+    const kv4::FieldRecord field(
+        std::span<const std::uint8_t, kv4::kFieldRecordSize>(bytes.data(), kv4::kFieldRecordSize));
+    EXPECT_EQ(field.FieldNo(), 32767);
+    EXPECT_EQ(field.SubNo(), 255);
+    EXPECT_EQ(field.Name(), spec.name);
+    EXPECT_EQ(field.Area(), kv4::RoundToReal48(7.3));
+    EXPECT_EQ(field.SoilType(), "tL");
+    EXPECT_EQ(field.Humus(), 41);
+    EXPECT_EQ(field.StatusBits(), 2);
+    EXPECT_EQ(field.Crop(), std::string(kv4::field_offset::CropRoom, 'x'));
+    // The writer never leaves zeros where the program reads nothing.
+    EXPECT_NE(bytes[3], 0);
+    EXPECT_NE(bytes[kv4::kFieldRecordSize - 1], 0);
+
+    kv4test::WorkSpec w;
+    w.fieldNo = 65535;
+    w.cropName = "Sommergerste mit Untersaat";  // 26 characters, room 15
+    w.date = {31, 12, 255, 1};
+    const std::vector<std::uint8_t> wb = kv4test::EncodeWork(w);
+    ASSERT_EQ(wb.size(), kv4::kWorkRecordSize);
+    const kv4::WorkRecord work(
+        std::span<const std::uint8_t, kv4::kWorkRecordSize>(wb.data(), kv4::kWorkRecordSize));
+    EXPECT_EQ(work.FieldNo(), 65535);
+    EXPECT_EQ(work.CropName(), "Sommergerste mi");
+    EXPECT_EQ(work.Date(), (WorkDate{31, 12, 255, 1}));
+}
+
+// ---- Strings --------------------------------------------------------------
+
+TEST(Records, StringsAreReadByTheirLengthByteCutToTheRoom) {
+    // Room 15 in a 16-byte field, followed by bytes of the next field.
+    std::vector<std::uint8_t> b(20, 'Z');
+    struct Case {
+        std::uint8_t length;
+        std::string expected;
+    };
+    for (std::size_t i = 0; i < 15; ++i) b[1 + i] = static_cast<std::uint8_t>('a' + i);
+    const Case cases[] = {
+        {0, ""},
+        {3, "abc"},
+        {15, "abcdefghijklmno"},
+        {16, "abcdefghijklmno"},
+        {255, "abcdefghijklmno"},
+    };
+    for (const Case& c : cases) {
+        b[0] = c.length;
+        EXPECT_EQ(kv4::ByteReader(b).shortString(0, 15), c.expected) << int(c.length);
+    }
+    // No trimming: blanks stay.
+    const std::vector<std::uint8_t> blanks{4, ' ', 'L', 'S', ' ', 'x'};
+    EXPECT_EQ(kv4::ByteReader(blanks).shortString(0, 11), " LS ");
+    // A field cut off by the end of the bytes yields what is there.
+    const std::vector<std::uint8_t> shortBuffer{200, 'A', 'b'};
+    EXPECT_EQ(kv4::ByteReader(shortBuffer).shortString(0, 252), "Ab");
+    EXPECT_EQ(kv4::ByteReader(shortBuffer).shortString(3, 252), "");
+    EXPECT_EQ(kv4::ByteReader(shortBuffer).shortString(99, 252), "");
+}
+
+TEST(Records, Windows1252ToUtf8) {
+    struct Case {
+        std::vector<std::uint8_t> cp1252;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {{'G', 0xE4, 'n', 's', 'e'}, "G\xC3\xA4nse"},
+        {{0xC4, 0xD6, 0xDC, 0xE4, 0xF6, 0xFC, 0xDF},
+         "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F"},
+        {{0x80}, "\xE2\x82\xAC"},  // euro sign
+        {{0xB3}, "\xC2\xB3"},      // superscript three, as in m3
+        {{0x84, 0x93}, "\xE2\x80\x9E\xE2\x80\x9C"},
+        {{0x81}, "\xC2\x81"},  // unassigned: the C1 control
+        {{0xFF}, "\xC3\xBF"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kv4::Cp1252ToUtf8(c.cp1252), c.utf8);
+    }
+    // Every byte survives the way back.
+    std::vector<std::uint8_t> all(256);
+    for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(i);
+    const std::string back = kv4::Utf8ToCp1252(kv4::Cp1252ToUtf8(all));
+    EXPECT_EQ(std::vector<std::uint8_t>(back.begin(), back.end()), all);
+}
+
+TEST(Records, Utf8ToWindows1252ReplacesWhatItCannotWrite) {
+    struct Case {
+        std::string utf8;
+        std::string cp1252;
+    };
+    const Case cases[] = {
+        {"M\xC3\xBChle", "M\xFChle"},
+        {"\xE2\x82\xAC 5", "\x80 5"},
+        {"\xCE\xA9", "?"},          // Greek omega
+        {"\xF0\x9F\x8C\xBE", "?"},  // a sheaf of rice, four bytes
+        {"a\xC3", "a?"},            // cut sequence
+        {"\xC3(", "?("},            // bad continuation keeps the next character
+        {"\xC0\x80", "??"},         // overlong NUL
+        {"\xED\xA0\x80", "???"},    // surrogate
+        {"\xFF", "?"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kv4::Utf8ToCp1252(c.utf8), c.cp1252);
+    }
+}
+
+// ---- Work dates -----------------------------------------------------------
+
+TEST(Records, CompareWorkDatesOrdersYearMonthDayAndIgnoresByteThree) {
+    struct Case {
+        WorkDate a, b;
+        int expected;
+    };
+    const Case cases[] = {
+        {{5, 3, 17, 0}, {1, 4, 17, 0}, 1},  // 05.03. before 01.04.
+        {{1, 4, 17, 0}, {5, 3, 17, 0}, -1},
+        {{31, 12, 16, 0}, {1, 1, 17, 0}, 1},  // year part first
+        {{1, 1, 17, 0}, {31, 12, 16, 0}, -1},
+        {{2, 3, 17, 0}, {1, 3, 17, 0}, -1},  // day last
+        {{1, 3, 17, 0}, {2, 3, 17, 0}, 1},
+        {{1, 3, 17, 0}, {1, 3, 17, 0}, 1},  // equal: +1 both ways
+        {{1, 3, 17, 9}, {1, 3, 17, 200}, 1},
+        {{1, 3, 17, 200}, {1, 3, 17, 9}, 1},
+        {{1, 3, 200, 0}, {1, 3, 100, 0}, -1},  // bytes compared unsigned
+        {{0x80, 1, 1, 0}, {0x7F, 1, 1, 0}, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kv4::CompareWorkDates(c.a, c.b), c.expected)
+            << int(c.a[0]) << "." << int(c.a[1]) << "." << int(c.a[2]) << " vs " << int(c.b[0])
+            << "." << int(c.b[1]) << "." << int(c.b[2]);
+    }
+}
+
+// ---- Unit conversion ------------------------------------------------------
+
+kv4::WorkRecord WorkWithGroupFactor(double groupFactor) {
+    kv4test::WorkSpec spec;
+    spec.groupFactor = groupFactor;
+    const std::vector<std::uint8_t> b = kv4test::EncodeWork(spec);
+    return kv4::WorkRecord(
+        std::span<const std::uint8_t, kv4::kWorkRecordSize>(b.data(), kv4::kWorkRecordSize));
+}
+
+TEST(Records, UnitFactorFollowsTheRulesInOrder) {
+    const kv4::WorkRecord gf08 = WorkWithGroupFactor(0.8);
+    const kv4::WorkRecord gf4 = WorkWithGroupFactor(4);
+    const kv4::WorkRecord gf10 = WorkWithGroupFactor(10);
+    const kv4::WorkRecord gf0 = WorkWithGroupFactor(0);
+    struct Case {
+        int from, to;
+        const kv4::WorkRecord* work;
+        double expected;
+    };
+    const Case cases[] = {
+        // Same code, with or without a record (also above the groups).
+        {2, 2, nullptr, 1},
+        {9, 9, nullptr, 1},
+        {14, 14, &gf0, 1},
+        // Within the mass or the volume group.
+        {3, 2, nullptr, 10},
+        {1, 2, nullptr, 0.01},
+        {0, 3, nullptr, 1e-6},
+        {7, 4, nullptr, 1e6},
+        {6, 5, nullptr, 100},
+        // Across groups only with a record.
+        {5, 2, nullptr, 0},
+        {2, 6, nullptr, 0},
+        {9, 13, nullptr, 0},
+        {5, 2, &gf08, 0.008},
+        {6, 2, &gf10, 10},
+        {7, 3, &gf10, 10},
+        // Target 8 and above: the group factor alone.
+        {2, 9, &gf4, 4},
+        {9, 13, &gf4, 4},
+        {6, 8, &gf08, 0.8},
+        // Otherwise divided by the group factor.
+        {9, 2, &gf4, 0.00025},
+        {2, 6, &gf10, 0.1},
+        {8, 7, &gf4, 2.5e-7},
+    };
+    for (const Case& c : cases) {
+        const double f = kv4::UnitFactor(static_cast<std::uint8_t>(c.from),
+                                         static_cast<std::uint8_t>(c.to), c.work);
+        EXPECT_NEAR(f, c.expected, std::fabs(c.expected) * 1e-11) << c.from << " -> " << c.to;
+        EXPECT_TRUE(IsReal48(f)) << c.from << " -> " << c.to;
+    }
+    // 0.01 comes back as the Real48 nearest to it, not as the double 0.01.
+    EXPECT_EQ(kv4::UnitFactor(1, 2, nullptr), kv4::RoundToReal48(0.01));
+}
+
+TEST(Records, UnitFactorOfBadRecordsIsZero) {
+    const kv4::WorkRecord gf0 = WorkWithGroupFactor(0);
+    const kv4::WorkRecord gf4 = WorkWithGroupFactor(4);
+    const kv4::WorkRecord tiny = WorkWithGroupFactor(std::ldexp(1.0, -128));
+    const kv4::WorkRecord huge = WorkWithGroupFactor(std::ldexp(1.0, 126));
+    struct Case {
+        int from, to;
+        const kv4::WorkRecord* work;
+    };
+    const Case cases[] = {
+        {15, 2, &gf4},     {2, 15, &gf4},     {15, 15, &gf4},
+        {255, 0, nullptr}, {0, 255, nullptr}, {9, 2, &gf0},  // would divide by 0
+        {2, 6, &gf0},                                        //
+        {10, 0, &tiny},  // 100000 / 2^-128 does not fit a Real48
+        {7, 0, &huge},   // 2^126 * 1000000 neither
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kv4::UnitFactor(static_cast<std::uint8_t>(c.from),
+                                  static_cast<std::uint8_t>(c.to), c.work),
+                  0.0)
+            << c.from << " -> " << c.to;
+    }
+    // A group factor of 0 where it multiplies is a plain 0, not an error.
+    EXPECT_EQ(kv4::UnitFactor(5, 2, &gf0), 0.0);
+    EXPECT_EQ(kv4::UnitFactor(2, 9, &gf0), 0.0);
+}
+
+// ---- Whole files in memory ------------------------------------------------
+
+TEST(Records, FilesHoldOnlyWholeRecords) {
+    kv4test::FieldSpec a, b;
+    a.fieldNo = 1;
+    b.fieldNo = 2;
+    const std::vector<std::uint8_t> two = kv4test::EncodeFields({a, b});
+    struct Case {
+        std::size_t size;
+        int fields;
+    };
+    const Case cases[] = {{0, 0}, {508, 0}, {509, 1}, {1017, 1}, {1018, 2}, {1020, 2}};
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes = two;
+        bytes.resize(c.size, 0x55);
+        kv4::TOSchlaege reg;
+        reg.LoadFromBytes(bytes, {});
+        EXPECT_EQ(reg.FieldCount(), c.fields) << c.size;
+    }
+
+    kv4test::WorkSpec w;
+    w.fieldNo = 1;
+    std::vector<std::uint8_t> works = kv4test::EncodeWorks({w, w});
+    works.resize(2 * 512 + 511, 0x55);
+    kv4::TOSchlaege reg;
+    reg.LoadFromBytes(two, works);
+    EXPECT_EQ(reg.WorkCount(), 2);
+}
+
+TEST(Records, WithBackslashAppendsThePlatformSeparatorOnce) {
+#ifdef _WIN32
+    const std::string sep = "\\";
+#else
+    const std::string sep = "/";
+#endif
+    EXPECT_EQ(kv4::WithBackslash(""), "");
+    EXPECT_EQ(kv4::WithBackslash("daten"), "daten" + sep);
+    EXPECT_EQ(kv4::WithBackslash("daten" + sep), "daten" + sep);
+    EXPECT_EQ(kv4::WithBackslash(sep), sep);
+}
+
+}  // namespace
