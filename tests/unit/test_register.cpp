@@ -1,0 +1,521 @@
+// The field register: loading a year from the data folder, finding fields and
+// collecting a field's works in date order.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
+#include "support/RecordWriter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kv4::FieldKey;
+using kv4::FieldRecord;
+using kv4::TOSchlaege;
+using kv4::WorkDate;
+using kv4::WorkRecord;
+using kv4test::FieldSpec;
+using kv4test::WorkSpec;
+
+FieldSpec Field(std::int16_t no, std::uint8_t sub, const std::string& name = "Acker") {
+    FieldSpec f;
+    f.fieldNo = no;
+    f.subNo = sub;
+    f.name = name;
+    f.area = 5;
+    f.crop = "Winterweizen";
+    return f;
+}
+
+// The amount serves as the work's identity in the checks below.
+WorkSpec Work(std::uint16_t no, std::uint8_t sub, double id, WorkDate date = {1, 1, 18, 0}) {
+    WorkSpec w;
+    w.fieldNo = no;
+    w.subNo = sub;
+    w.workType = 1;
+    w.amount = id;
+    w.date = date;
+    return w;
+}
+
+std::vector<double> Ids(const std::vector<WorkRecord>& works) {
+    std::vector<double> ids;
+    for (const WorkRecord& w : works) ids.push_back(w.Amount());
+    return ids;
+}
+
+// Collects the error messages and busy calls instead of showing them.
+class RegisterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        kv4::SetErrorMessageHook([this](const std::string& text) { messages.push_back(text); });
+        kv4::SetBusyHook([this](bool busy) { busyCalls.push_back(busy); });
+    }
+    void TearDown() override {
+        kv4::SetErrorMessageHook(nullptr);
+        kv4::SetBusyHook(nullptr);
+        kv4::DataFolder.clear();
+    }
+    std::string Folder() const { return kv4::WithBackslash(kv4::PathToUtf8(dir.path())); }
+
+    kv4test::TempDir dir;
+    std::vector<std::string> messages;
+    std::vector<bool> busyCalls;
+};
+
+// ---- Loading from the data folder -----------------------------------------
+
+TEST_F(RegisterTest, LoadsTheYearFromTheDataFolder) {
+    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0, "Am Wald"), Field(2, 1, "Hinterm Hof")},
+                       {Work(1, 0, 10), Work(2, 1, 20), Work(2, 1, 21)});
+    kv4test::WriteYear(dir.path(), 2017, {Field(1, 0)}, {});
+    kv4::DataFolder = Folder();
+
+    TOSchlaege reg;
+    reg.LoadYear(2018);
+    ASSERT_EQ(reg.FieldCount(), 2);
+    EXPECT_EQ(reg.Fields[1].Name(), "Hinterm Hof");
+    EXPECT_EQ(reg.WorkCount(), 3);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
+
+    // Loading again replaces the content.
+    reg.LoadYear(2017);
+    EXPECT_EQ(reg.FieldCount(), 1);
+    EXPECT_EQ(reg.WorkCount(), 0);
+    reg.LoadYear(2016);
+    EXPECT_EQ(reg.FieldCount(), 0);
+    EXPECT_EQ(reg.WorkCount(), 0);
+}
+
+TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
+    const std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0), Field(2, 0)});
+    const std::vector<std::uint8_t> works = kv4test::EncodeWorks({Work(1, 0, 1)});
+    struct Case {
+        const char* what;
+        void (*prepare)(const fs::path&, const std::vector<std::uint8_t>&,
+                        const std::vector<std::uint8_t>&);
+        int fields, works;
+    };
+    const Case cases[] = {
+        {"work file only",
+         [](const fs::path& d, const auto&, const auto& w) {
+             kv4test::WriteBytes(d / "ARB2018.DAT", w);
+         },
+         0, 0},
+        {"folder named like the field file",
+         [](const fs::path& d, const auto&, const auto& w) {
+             fs::create_directory(d / "SCHL2018.DAT");
+             kv4test::WriteBytes(d / "ARB2018.DAT", w);
+         },
+         0, 0},
+        {"field file only",
+         [](const fs::path& d, const auto& f, const auto&) {
+             kv4test::WriteBytes(d / "SCHL2018.DAT", f);
+         },
+         2, 0},
+        {"folder named like the work file",
+         [](const fs::path& d, const auto& f, const auto&) {
+             kv4test::WriteBytes(d / "SCHL2018.DAT", f);
+             fs::create_directory(d / "ARB2018.DAT");
+         },
+         2, 0},
+        {"names in lower case",
+         [](const fs::path& d, const auto& f, const auto& w) {
+             kv4test::WriteBytes(d / "schl2018.dat", f);
+             kv4test::WriteBytes(d / "Arb2018.Dat", w);
+         },
+         2, 1},
+        {"other year only",
+         [](const fs::path& d, const auto& f, const auto& w) {
+             kv4test::WriteBytes(d / "SCHL2017.DAT", f);
+             kv4test::WriteBytes(d / "ARB2017.DAT", w);
+         },
+         0, 0},
+    };
+    for (const Case& c : cases) {
+        kv4test::TempDir folder;
+        c.prepare(folder.path(), fields, works);
+        TOSchlaege reg;
+        reg.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        EXPECT_EQ(reg.FieldCount(), c.fields) << c.what;
+        EXPECT_EQ(reg.WorkCount(), c.works) << c.what;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RegisterTest, UnreadableFieldFileLeavesEverythingEmpty) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
+    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
+    fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::none);
+    TOSchlaege reg;
+    reg.LoadYear(2018, Folder());
+    EXPECT_EQ(reg.FieldCount(), 0);
+    EXPECT_EQ(reg.WorkCount(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RegisterTest, ReadOnlyFilesAreRead) {
+    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
+    fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::owner_read);
+    fs::permissions(dir.path() / "ARB2018.DAT", fs::perms::owner_read);
+    TOSchlaege reg;
+    reg.LoadYear(2018, Folder());
+    EXPECT_EQ(reg.FieldCount(), 1);
+    EXPECT_EQ(reg.WorkCount(), 1);
+}
+
+#ifdef __linux__
+// Reading /proc/self/mem from its start fails with an I/O error: a file that
+// opens and then cannot be read.
+TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
+    const std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0)});
+    const std::vector<std::uint8_t> works = kv4test::EncodeWorks({Work(1, 0, 1)});
+    {
+        kv4test::TempDir folder;
+        fs::create_symlink("/proc/self/mem", folder.path() / "ARB2017.DAT");
+        kv4test::WriteBytes(folder.path() / "SCHL2017.DAT", fields);
+        TOSchlaege reg;
+        reg.LoadYear(2017, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        EXPECT_EQ(reg.FieldCount(), 1);
+        EXPECT_EQ(reg.WorkCount(), 0);
+        EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei ARB2017.DAT"});
+    }
+    messages.clear();
+    {
+        // After an error in the field file the work file is still loaded.
+        kv4test::TempDir folder;
+        fs::create_symlink("/proc/self/mem", folder.path() / "SCHL2018.DAT");
+        kv4test::WriteBytes(folder.path() / "ARB2018.DAT", works);
+        TOSchlaege reg;
+        reg.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        EXPECT_EQ(reg.FieldCount(), 0);
+        EXPECT_EQ(reg.WorkCount(), 1);
+        EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei SCHL2018.DAT"});
+    }
+}
+#endif
+
+TEST_F(RegisterTest, TruncatedFilesKeepTheirWholeRecords) {
+    std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0), Field(2, 0)});
+    std::vector<std::uint8_t> works =
+        kv4test::EncodeWorks({Work(1, 0, 1), Work(1, 0, 2), Work(2, 0, 3)});
+    fields.resize(fields.size() - 1);
+    works.resize(works.size() - 300);
+    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fields);
+    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", works);
+    TOSchlaege reg;
+    reg.LoadYear(2018, Folder());
+    EXPECT_EQ(reg.FieldCount(), 1);
+    EXPECT_EQ(reg.WorkCount(), 2);
+    EXPECT_TRUE(messages.empty());
+}
+
+// ---- File lookup and reading ------------------------------------------------
+
+TEST_F(RegisterTest, FileLookupAndReading) {
+    kv4test::WriteBytes(dir.path() / "schl2018.DAT", {1, 2, 3});
+    kv4test::WriteBytes(dir.path() / "Schl2018.dat", {4, 5});
+    fs::create_directory(dir.path() / "SCHL2018.DAT");
+    // Of two spellings the one that sorts first, whatever the listing order.
+    const auto found = kv4::FindDataFile(Folder(), "SCHL2018.DAT");
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->filename(), "Schl2018.dat");
+    EXPECT_FALSE(kv4::FindDataFile(Folder(), "SCHL2018.DA").has_value());
+    EXPECT_FALSE(kv4::FindDataFile(Folder() + "fehlt/", "SCHL2018.DAT").has_value());
+
+    EXPECT_TRUE(kv4::EntryExists(dir.path() / "SCHL2018.DAT"));
+    EXPECT_FALSE(kv4::EntryExists(dir.path() / "SCHL2017.DAT"));
+
+    const kv4::FileContent folder = kv4::ReadFileBytes(dir.path() / "SCHL2018.DAT");
+    EXPECT_EQ(folder.status, kv4::FileContent::Status::NotOpenable);
+    const kv4::FileContent missing = kv4::ReadFileBytes(dir.path() / "SCHL2017.DAT");
+    EXPECT_EQ(missing.status, kv4::FileContent::Status::NotOpenable);
+
+    std::vector<std::uint8_t> big(200000);
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 31);
+    kv4test::WriteBytes(dir.path() / "big", big);
+    const kv4::FileContent whole = kv4::ReadFileBytes(dir.path() / "big");
+    EXPECT_EQ(whole.status, kv4::FileContent::Status::Ok);
+    EXPECT_EQ(whole.bytes, big);
+    const kv4::FileContent capped = kv4::ReadFileBytes(dir.path() / "big", 70000);
+    EXPECT_EQ(capped.status, kv4::FileContent::Status::Ok);
+    EXPECT_EQ(capped.bytes, std::vector<std::uint8_t>(big.begin(), big.begin() + 70000));
+
+    // Folder names with umlauts.
+    const fs::path umlauts = dir.path() / kv4::PathFromUtf8(
+                                              "H\xC3\xB6"
+                                              "fe");
+    fs::create_directory(umlauts);
+    kv4test::WriteBytes(umlauts / "ARB2018.DAT", {9});
+    const std::string umlautFolder = kv4::WithBackslash(kv4::PathToUtf8(umlauts));
+    EXPECT_NE(umlautFolder.find("H\xC3\xB6"
+                                "fe/"),
+              std::string::npos);
+    EXPECT_TRUE(kv4::FindDataFile(umlautFolder, "ARB2018.DAT").has_value());
+}
+
+// ---- Finding fields -------------------------------------------------------
+
+TEST(Register, FindFieldReturnsTheFirstMatchOrMinusOne) {
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields(
+                          {Field(3, 0), Field(3, 1), Field(-1, 0), Field(3, 1), Field(32767, 255)}),
+                      {});
+    struct Case {
+        std::int16_t no;
+        std::uint8_t sub;
+        int expected;
+    };
+    const Case cases[] = {{3, 0, 0},       {3, 1, 1},  {-1, 0, 2},
+                          {32767, 255, 4}, {3, 2, -1}, {4, 0, -1}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(reg.FindField(c.no, c.sub), c.expected) << c.no << "/" << int(c.sub);
+    }
+}
+
+// ---- Collecting works -------------------------------------------------------
+
+TEST(Register, WorksComeInDateOrderAndEqualDatesKeepTheFileOrder) {
+    TOSchlaege reg;
+    reg.LoadFromBytes(
+        kv4test::EncodeFields({Field(7, 0)}),
+        kv4test::EncodeWorks({Work(7, 0, 1, {10, 4, 17, 0}), Work(7, 0, 2, {2, 3, 17, 0}),
+                              Work(7, 0, 3, {2, 3, 17, 5})}));
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    reg.GetFieldWorks(0, field, list, false);
+    EXPECT_EQ(field.FieldNo(), 7);
+    EXPECT_EQ(Ids(list), (std::vector<double>{2, 3, 1}));
+}
+
+TEST(Register, FollowersTakeTheHeadsDateAndStayBehindIt) {
+    WorkSpec first = Work(7, 0, 1, {20, 5, 17, 0});
+    WorkSpec head = Work(7, 0, 2, {15, 5, 17, 0});
+    WorkSpec follower1 = Work(7, 0, 3, {1, 1, 17, 0});
+    WorkSpec follower2 = Work(7, 0, 4, {1, 1, 17, 0});
+    follower1.followerMark = 1;
+    follower2.followerMark = 1;
+    // A follower of another value is an ordinary record.
+    WorkSpec notFollower = Work(7, 0, 5, {1, 1, 17, 0});
+    notFollower.followerMark = 2;
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields({Field(7, 0)}),
+                      kv4test::EncodeWorks({first, head, follower1, follower2, notFollower}));
+    EXPECT_EQ(reg.Works[2].Date(), (WorkDate{15, 5, 17, 0}));
+    EXPECT_EQ(reg.Works[3].Date(), (WorkDate{15, 5, 17, 0}));
+    EXPECT_EQ(reg.Works[4].Date(), (WorkDate{1, 1, 17, 0}));
+
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    reg.GetFieldWorks(0, field, list, false);
+    EXPECT_EQ(Ids(list), (std::vector<double>{5, 2, 3, 4, 1}));
+}
+
+TEST(Register, TheFirstWorkKeepsItsDateWhateverItsMark) {
+    WorkSpec first = Work(1, 0, 1, {3, 3, 17, 0});
+    first.followerMark = 1;
+    WorkSpec second = Work(2, 0, 2, {9, 9, 17, 0});
+    second.followerMark = 1;  // follows a work of another field, by file order
+    TOSchlaege reg;
+    reg.LoadFromBytes({}, kv4test::EncodeWorks({first, second}));
+    EXPECT_EQ(reg.Works[0].Date(), (WorkDate{3, 3, 17, 0}));
+    EXPECT_EQ(reg.Works[1].Date(), (WorkDate{3, 3, 17, 0}));
+}
+
+TEST(Register, OptionalMarks) {
+    WorkSpec march = Work(7, 0, 1, {1, 3, 17, 0});
+    WorkSpec planned = Work(7, 0, 2, {1, 2, 17, 0});
+    planned.optionalMark = 1;
+    WorkSpec december = Work(7, 0, 3, {1, 12, 17, 0});
+    december.optionalMark = 2;  // behind the record collected before it
+    WorkSpec early = Work(7, 0, 4, {5, 3, 17, 0});
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields({Field(7, 0)}),
+                      kv4test::EncodeWorks({march, planned, december, early}));
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    // The December record is later than 5 March but optional, so it is not
+    // the insertion place: 5 March goes to the end.
+    reg.GetFieldWorks(0, field, list, false);
+    EXPECT_EQ(Ids(list), (std::vector<double>{1, 3, 4}));
+    // Asked for, the record of mark 1 stays behind the one before it too.
+    reg.GetFieldWorks(0, field, list, true);
+    EXPECT_EQ(Ids(list), (std::vector<double>{1, 2, 3, 4}));
+}
+
+TEST(Register, AnUnsortedWorkFileHidesTheWorksBehindALargerKey) {
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields({Field(3, 1), Field(5, 0)}),
+                      kv4test::EncodeWorks({Work(5, 0, 1), Work(5, 0, 2), Work(3, 1, 3)}));
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    reg.GetFieldWorks(0, field, list, false);
+    EXPECT_TRUE(list.empty());
+    reg.GetFieldWorks(1, field, list, false);
+    EXPECT_EQ(Ids(list), (std::vector<double>{1, 2}));
+}
+
+TEST(Register, FieldNumbersCompareAsNumbers) {
+    // -1 in the field file is not 65535 in the work file.
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields({Field(-1, 0), Field(1, 0)}),
+                      kv4test::EncodeWorks({Work(1, 0, 1), Work(65535, 0, 2)}));
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    reg.GetFieldWorks(0, field, list, false);
+    EXPECT_TRUE(list.empty());
+    reg.GetFieldWorks(1, field, list, false);
+    EXPECT_EQ(Ids(list), std::vector<double>{1});
+}
+
+TEST(Register, APositionThatDoesNotExistGivesZerosAndAnEmptyList) {
+    TOSchlaege reg;
+    reg.LoadFromBytes(kv4test::EncodeFields({Field(1, 0), Field(2, 0)}),
+                      kv4test::EncodeWorks({Work(1, 0, 1), Work(2, 0, 2)}));
+    for (const int index : {-1, 2, 1000, -2147483647 - 1}) {
+        FieldRecord field;
+        std::vector<WorkRecord> list;
+        reg.GetFieldWorks(0, field, list, false);
+        ASSERT_EQ(list.size(), 1u);
+        reg.GetFieldWorks(index, field, list, false);
+        EXPECT_TRUE(list.empty()) << index;
+        EXPECT_TRUE(std::all_of(field.bytes().begin(), field.bytes().end(), [](std::uint8_t b) {
+            return b == 0;
+        })) << index;
+    }
+}
+
+// ---- The index against the literal rules ----------------------------------
+
+// GetFieldWorks as the rules read, scanning from position 0.
+std::vector<WorkRecord> LiteralFieldWorks(const TOSchlaege& reg, int index, bool includeOptional) {
+    std::vector<WorkRecord> list;
+    if (index < 0 || index >= reg.FieldCount()) return list;
+    const FieldRecord& f = reg.Fields[index];
+    const FieldKey k{f.FieldNo(), f.SubNo()};
+    auto key = [&reg](std::size_t i) {
+        return FieldKey{reg.Works[i].FieldNo(), reg.Works[i].SubNo()};
+    };
+    std::size_t i = 0;
+    while (i < reg.Works.size() && key(i) < k) ++i;
+    std::size_t p = 0;
+    while (i < reg.Works.size() && key(i) == k) {
+        const WorkRecord& w = reg.Works[i];
+        if (!(w.OptionalMark() == 1 && !includeOptional)) {
+            if (w.OptionalMark() == 0 && w.FollowerMark() != 1) {
+                p = list.size();
+                for (std::size_t j = 0; j < list.size(); ++j) {
+                    if (kv4::CompareWorkDates(list[j].Date(), w.Date()) == -1 &&
+                        list[j].OptionalMark() == 0) {
+                        p = j;
+                        break;
+                    }
+                }
+            }
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(p), w);
+            ++p;
+        }
+        ++i;
+    }
+    return list;
+}
+
+std::size_t LiteralSkip(const TOSchlaege& reg, const FieldKey& k) {
+    std::size_t i = 0;
+    while (i < reg.Works.size() && FieldKey{reg.Works[i].FieldNo(), reg.Works[i].SubNo()} < k) {
+        ++i;
+    }
+    return i;
+}
+
+void ExpectIndexAgreesWithLiteralRules(const TOSchlaege& reg, std::mt19937& random,
+                                       const std::string& what) {
+    std::uniform_int_distribution<int> fieldNo(-2, 12);
+    std::uniform_int_distribution<int> subNo(0, 3);
+    for (int n = 0; n < 200; ++n) {
+        const FieldKey k{fieldNo(random), subNo(random)};
+        ASSERT_EQ(reg.SkipPosition(k), LiteralSkip(reg, k)) << what;
+    }
+    FieldRecord field;
+    std::vector<WorkRecord> list;
+    for (int index = -1; index <= reg.FieldCount(); ++index) {
+        for (const bool optional : {false, true}) {
+            reg.GetFieldWorks(index, field, list, optional);
+            const std::vector<WorkRecord> expected = LiteralFieldWorks(reg, index, optional);
+            ASSERT_EQ(list.size(), expected.size()) << what << " field " << index;
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                ASSERT_EQ(list[i].bytes(), expected[i].bytes()) << what << " field " << index;
+            }
+        }
+    }
+}
+
+TEST(Register, IndexGivesTheSameResultsAsTheLiteralScan) {
+    std::mt19937 random(2018);
+    std::uniform_int_distribution<int> count(0, 120);
+    std::uniform_int_distribution<int> fieldNo(0, 10);
+    std::uniform_int_distribution<int> small(0, 3);
+    std::uniform_int_distribution<int> day(1, 3);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<FieldSpec> fields;
+        for (int f = 0; f < 15; ++f) {
+            fields.push_back(Field(static_cast<std::int16_t>(fieldNo(random) - 1),
+                                   static_cast<std::uint8_t>(small(random))));
+        }
+        std::vector<WorkSpec> works;
+        const int n = count(random);
+        for (int w = 0; w < n; ++w) {
+            WorkSpec spec = Work(static_cast<std::uint16_t>(fieldNo(random)),
+                                 static_cast<std::uint8_t>(small(random)), w,
+                                 {static_cast<std::uint8_t>(day(random)),
+                                  static_cast<std::uint8_t>(day(random)), 17, 0});
+            spec.optionalMark = static_cast<std::uint8_t>(small(random) % 3);
+            spec.followerMark = static_cast<std::uint8_t>(small(random) == 0 ? 1 : 0);
+            works.push_back(spec);
+        }
+        const bool sorted = round % 2 == 0;
+        if (sorted) {
+            std::stable_sort(works.begin(), works.end(), [](const WorkSpec& a, const WorkSpec& b) {
+                return FieldKey{a.fieldNo, a.subNo} < FieldKey{b.fieldNo, b.subNo};
+            });
+        }
+        TOSchlaege reg;
+        reg.LoadFromBytes(kv4test::EncodeFields(fields), kv4test::EncodeWorks(works));
+        const std::string what =
+            std::string(sorted ? "sorted" : "unsorted") + " round " + std::to_string(round);
+        ExpectIndexAgreesWithLiteralRules(reg, random, what);
+
+        // Works filled in directly after loading are found as well.
+        const std::vector<std::uint8_t> extra = kv4test::EncodeWork(Work(1, 0, 999));
+        reg.Works.emplace_back(
+            std::span<const std::uint8_t, kv4::kWorkRecordSize>(extra.data(), extra.size()));
+        ExpectIndexAgreesWithLiteralRules(reg, random, what + " plus one");
+    }
+}
+
+TEST(Register, RandomBytesNeverBreakTheRegister) {
+    std::mt19937 random(509);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> size(0, 6000);
+    for (int round = 0; round < 100; ++round) {
+        std::vector<std::uint8_t> fields(static_cast<std::size_t>(size(random)));
+        std::vector<std::uint8_t> works(static_cast<std::size_t>(size(random)) * 4);
+        for (auto& b : fields) b = static_cast<std::uint8_t>(byte(random) % 4);  // small keys
+        for (auto& b : works) b = static_cast<std::uint8_t>(byte(random) % 4);
+        TOSchlaege reg;
+        reg.LoadFromBytes(fields, works);
+        ASSERT_EQ(reg.FieldCount(), static_cast<int>(fields.size() / 509));
+        ASSERT_EQ(reg.WorkCount(), static_cast<int>(works.size() / 512));
+        ExpectIndexAgreesWithLiteralRules(reg, random, "random " + std::to_string(round));
+    }
+}
+
+}  // namespace
