@@ -1,7 +1,9 @@
 // The field register: loading a year from the data folder, finding fields and
 // collecting a field's works in date order.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -152,7 +154,11 @@ TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
 }
 
 TEST_F(RegisterTest, UnreadableFieldFileLeavesEverythingEmpty) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no permission bits that make a file unreadable";
+#else
     if (geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
+#endif
     kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
     fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::none);
     TOSchlaege reg;
@@ -221,6 +227,9 @@ TEST_F(RegisterTest, TruncatedFilesKeepTheirWholeRecords) {
 // ---- File lookup and reading ------------------------------------------------
 
 TEST_F(RegisterTest, FileLookupAndReading) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names that differ only in letter case are one file on Windows";
+#endif
     kv4test::WriteBytes(dir.path() / "schl2018.DAT", {1, 2, 3});
     kv4test::WriteBytes(dir.path() / "Schl2018.dat", {4, 5});
     fs::create_directory(dir.path() / "SCHL2018.DAT");
