@@ -25,10 +25,13 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # CTest runs every test executable through this: a throwaway Wine prefix in
 # the build folder (never the user's ~/.wine), no Wine debug chatter, and no
-# display, so nothing ever opens a window.
+# display, so nothing ever opens a window. LOCPATH holds the de_DE.UTF-8
+# locale that scripts/windows-test.sh generates there: with it Wine acts as
+# a German Windows, and file names with umlauts map to the Unix side (in a
+# locale the host lacks, Wine falls back to ASCII names).
 find_program(KV4_WINE NAMES wine wine64)
+set(KV4_WINE_ENV -u DISPLAY -u WAYLAND_DISPLAY WINEDEBUG=-all LOCPATH=${CMAKE_BINARY_DIR}/locale)
 if(KV4_WINE AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR
-      env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEDEBUG=-all
-      ${KV4_WINE})
+      env ${KV4_WINE_ENV} WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix ${KV4_WINE})
 endif()

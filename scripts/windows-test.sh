@@ -10,7 +10,7 @@ cd "$root"
 build="${1:-build-win}"
 jobs=2
 
-want=(cmake make g++-mingw-w64-x86-64-posix googletest wine wine64)
+want=(cmake make g++-mingw-w64-x86-64-posix googletest locales wine wine64)
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -23,8 +23,16 @@ if ((${#missing[@]})); then
     "${missing[@]}" >/dev/null
 fi
 
+# A German locale for Wine, inside the build folder (the toolchain points
+# LOCPATH there): the host need not have de_DE.UTF-8 generated.
+mkdir -p "$build/locale"
+if [ ! -d "$build/locale/de_DE.UTF-8" ]; then
+  localedef -i de_DE -f UTF-8 "$build/locale/de_DE.UTF-8" ||
+    echo "Warnung: Gebietsschema de_DE.UTF-8 für Wine nicht erzeugt; Wine arbeitet englisch."
+fi
+
 echo "== Windows: Cross-Build (mingw-w64) =="
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=Release -DKV4_BUILD_GUI=OFF -DKV4_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
@@ -32,7 +40,7 @@ cmake --build "$build" -j "$jobs"
 # Gecko installers, and never the user's own ~/.wine.
 unset DISPLAY WAYLAND_DISPLAY
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="$root/$build/wineprefix"
+export WINEPREFIX="$root/$build/wineprefix" LOCPATH="$root/$build/locale"
 skip() {
   echo "Windows-Stufe übersprungen: Wine kann hier nicht starten ($1)"
   exit 0
