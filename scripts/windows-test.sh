@@ -7,7 +7,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
-build="${1:-build-win}"
+build="$(realpath -m "${1:-build-win}")"
 jobs=2
 
 want=(cmake make g++-mingw-w64-x86-64-posix googletest locales wine wine64)
@@ -40,7 +40,7 @@ cmake --build "$build" -j "$jobs"
 # Gecko installers, and never the user's own ~/.wine.
 unset DISPLAY WAYLAND_DISPLAY
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEPREFIX="$root/$build/wineprefix" LOCPATH="$root/$build/locale"
+export WINEPREFIX="$build/wineprefix" LOCPATH="$build/locale"
 skip() {
   echo "Windows-Stufe übersprungen: Wine kann hier nicht starten ($1)"
   exit 0
