@@ -18,13 +18,13 @@ std::array<std::uint8_t, 6> EncodeReal48(double value);
 struct FieldSpec {
     std::int16_t fieldNo = 0;
     std::uint8_t subNo = 0;
-    std::string name;  // UTF-8, written as Windows-1252
+    std::string name{};  // UTF-8, written as Windows-1252
     double area = 0;
-    std::string soilType;
+    std::string soilType{};
     std::uint16_t humus = 0;
     double p2o5Content = 0;
     std::uint8_t statusBits = 0;
-    std::string crop;
+    std::string crop{};
 };
 
 struct WorkSpec {
@@ -35,7 +35,7 @@ struct WorkSpec {
     std::uint8_t nminMark = 0;
     std::uint8_t organicMark = 0;
     std::uint8_t followerMark = 0;
-    std::string cropName;
+    std::string cropName{};
     double amount = 0;
     std::uint8_t unit = 2;
     double groupFactor = 0;
