@@ -120,14 +120,31 @@ std::uint32_t CollectedWork::DateKey(const WorkRecord& work) {
     return (std::uint32_t{d[2]} << 16) | (std::uint32_t{d[1]} << 8) | d[0];
 }
 
-void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
-                  std::vector<CollectedWork>& list) {
-    list.clear();
-    const FieldKey key{field.FieldNo(), field.SubNo()};
-    std::size_t p = 0;  // behind the record inserted last
-    for (std::size_t i = year.SkipPosition(key); i < year.Works.size(); ++i) {
-        const WorkRecord& work = year.Works[i];
+namespace {
+
+// A field's run of works in the register: [begin, end).
+struct Run {
+    std::size_t begin;
+    std::size_t end;
+};
+
+Run RunOf(const TOSchlaege& year, const FieldKey& key) {
+    Run run{year.SkipPosition(key), 0};
+    run.end = run.begin;
+    while (run.end < year.Works.size()) {
+        const WorkRecord& work = year.Works[run.end];
         if (FieldKey{work.FieldNo(), work.SubNo()} != key) break;
+        ++run.end;
+    }
+    return run;
+}
+
+// The place rule of the register, on a plain list: fine for the few dozen
+// works a field has.
+void CollectSmallRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
+    std::size_t p = 0;  // behind the record inserted last
+    for (std::size_t i = run.begin; i < run.end; ++i) {
+        const WorkRecord& work = year.Works[i];
         const std::uint8_t optional = work.OptionalMark();
         if (optional == 1) continue;
         const std::uint32_t date = CollectedWork::DateKey(work);
@@ -141,6 +158,108 @@ void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
         }
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(p), {&work, date, optional == 0});
         ++p;
+    }
+}
+
+// The same rule for a damaged or hostile work file with a huge run of one
+// field: a plain list would take quadratic time (a search over the whole list
+// and a shift of it for every record). The list is kept in blocks that know
+// their latest placeable date, so both the search and the insertion touch one
+// block and the block summaries.
+class BlockList {
+  public:
+    static constexpr std::size_t kBlock = 256;
+
+    BlockList() { blocks_.emplace_back(); }
+
+    struct Place {
+        std::size_t block;
+        std::size_t offset;
+    };
+
+    // Before the first placeable item later than `date`, or at the end.
+    Place FirstLater(std::uint32_t date) const {
+        for (std::size_t b = 0; b < blocks_.size(); ++b) {
+            const Block& block = blocks_[b];
+            if (!block.anyPlaceable || block.latest <= date) continue;
+            for (std::size_t o = 0; o < block.items.size(); ++o) {
+                const CollectedWork& c = block.items[o];
+                if (c.placeable && c.date > date) return {b, o};
+            }
+        }
+        return {blocks_.size() - 1, blocks_.back().items.size()};
+    }
+
+    // Inserts at `at` and returns the place right behind the new item.
+    Place Insert(Place at, const CollectedWork& item) {
+        Block& block = blocks_[at.block];
+        block.items.insert(block.items.begin() + static_cast<std::ptrdiff_t>(at.offset), item);
+        if (item.placeable && (!block.anyPlaceable || item.date > block.latest)) {
+            block.latest = item.date;
+            block.anyPlaceable = true;
+        }
+        Place behind{at.block, at.offset + 1};
+        if (block.items.size() >= 2 * kBlock) {
+            Block tail;
+            tail.items.assign(block.items.begin() + kBlock, block.items.end());
+            block.items.resize(kBlock);
+            block.Summarise();
+            tail.Summarise();
+            blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(at.block) + 1,
+                           std::move(tail));
+            if (behind.offset > kBlock) behind = {at.block + 1, behind.offset - kBlock};
+        }
+        return behind;
+    }
+
+    void MoveTo(std::vector<CollectedWork>& list) const {
+        for (const Block& block : blocks_)
+            list.insert(list.end(), block.items.begin(), block.items.end());
+    }
+
+  private:
+    struct Block {
+        std::vector<CollectedWork> items;
+        std::uint32_t latest = 0;  // latest date of a placeable item
+        bool anyPlaceable = false;
+
+        void Summarise() {
+            latest = 0;
+            anyPlaceable = false;
+            for (const CollectedWork& c : items) {
+                if (!c.placeable) continue;
+                if (!anyPlaceable || c.date > latest) latest = c.date;
+                anyPlaceable = true;
+            }
+        }
+    };
+    std::vector<Block> blocks_;
+};
+
+void CollectLargeRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
+    BlockList blocks;
+    BlockList::Place p{0, 0};
+    for (std::size_t i = run.begin; i < run.end; ++i) {
+        const WorkRecord& work = year.Works[i];
+        const std::uint8_t optional = work.OptionalMark();
+        if (optional == 1) continue;
+        const std::uint32_t date = CollectedWork::DateKey(work);
+        if (optional == 0 && work.FollowerMark() != 1) p = blocks.FirstLater(date);
+        p = blocks.Insert(p, {&work, date, optional == 0});
+    }
+    blocks.MoveTo(list);
+}
+
+}  // namespace
+
+void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
+                  std::vector<CollectedWork>& list) {
+    list.clear();
+    const Run run = RunOf(year, FieldKey{field.FieldNo(), field.SubNo()});
+    if (run.end - run.begin <= kLargeRun) {
+        CollectSmallRun(year, run, list);
+    } else {
+        CollectLargeRun(year, run, list);
     }
 }
 

@@ -3,6 +3,7 @@
 // listed field of 2018 with what the records can tell, then the yield
 // expectation of every row from the harvests of the three years before.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -45,8 +46,11 @@ struct CollectedWork {
 // the field with `field`'s key, in the same order, as references instead of
 // copies: the fill asks for every field of three years, and moving 512-byte
 // copies around while sorting them in would cost more than reading the files.
+// Runs of more than kLargeRun works of one field (only a damaged work file
+// has them) are sorted in through blocks, in n * sqrt(n) instead of n^2.
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list);
+inline constexpr std::size_t kLargeRun = 512;
 
 // The yield expectation of a crop text: the mean of the positive
 // area-weighted mean yields (dt/ha) of that exact crop name over the whole

@@ -7,7 +7,8 @@
 #   scripts/fuzz.sh --time SECONDS  SECONDS per target instead of a run count
 #
 # Environment: KV4_FUZZ_BUILD (build folder, default build-fuzz),
-# KV4_FUZZ_JOBS (build jobs, default 2). The corpus grows in
+# KV4_FUZZ_JOBS (build jobs, default 2), KV4_FUZZ_TARGETS (a blank-separated
+# choice of targets, default all). The corpus grows in
 # <build>/fuzz-corpus/<target> and is kept between runs; findings are
 # written to <build>/fuzz-artifacts/<target>/.
 set -euo pipefail
@@ -22,7 +23,7 @@ case "${1:-}" in
 esac
 build="${KV4_FUZZ_BUILD:-build-fuzz}"
 jobs="${KV4_FUZZ_JOBS:-2}"
-targets=(fuzz_register fuzz_nutrient_classes fuzz_registry fuzz_numbers fuzz_fill_folder)
+read -r -a targets <<<"${KV4_FUZZ_TARGETS:-fuzz_register fuzz_nutrient_classes fuzz_registry fuzz_numbers fuzz_fill_folder}"
 
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DKV4_BUILD_FUZZ=ON -DKV4_BUILD_GUI=OFF -DKV4_BUILD_TESTS=OFF >/dev/null
