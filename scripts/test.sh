@@ -22,3 +22,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKV4_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# Fuzzing, short budget: every libFuzzer target for a few seconds on seeds
+# cut from the demo farm (clang-14, AddressSanitizer + UBSan). The long run
+# is scripts/fuzz.sh [RUNS].
+echo "== Fuzzing (short budget, 5 s per target) =="
+KV4_FUZZ_JOBS="$jobs" scripts/fuzz.sh --time 5
