@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "app/Fill.h"
 #include "app/NutrientClasses.h"
 #include "app/qt/Seams.h"
 #include "app/qt/StringGrid.h"
@@ -237,7 +238,10 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::LoadNutrientClassTable() {
-    // Not yet built: the loader of "NKlassen.dat" is wired in here.
+    // "NKlassen.dat" by its bare name: the data folder is not known yet, so
+    // it comes from the folder the program was started in. Missing or
+    // unreadable, the table stays empty and every class is blank.
+    nutrientClasses_->LoadNutrientClasses();
 }
 
 char TForm1::DecimalSeparator() const {

@@ -121,6 +121,9 @@ private:
     kv4::Worksheet nSheet_;
     kv4::Worksheet pSheet_;
     std::unique_ptr<kv4::NutrientClasses> nutrientClasses_;
+    // Start-up: the four field registers, loaded by FormShow and kept for
+    // the whole run.
+    std::unique_ptr<kv4::FarmData> farm_;
     StartUp startUp_;
     ClientGrid clientGrid_ = ClientGrid::None;
     bool shown_ = false;

@@ -1,5 +1,79 @@
+// The start-up sequence of the main window: the notice, the data folder, the
+// farm data and the two worksheets.
+#include <QString>
+#include <exception>
+#include <memory>
+#include <string>
+
+#include "app/Fill.h"
 #include "app/UKV4_N_Bedarf.h"
+#include "app/qt/Seams.h"
+#include "data/ADECLARE.h"
+#include "data/MasterData.h"
+#include "dialogs/UFormInfo.h"
+#include "dialogs/Zugang.h"
+#include "platform/Registry.h"
+
+namespace {
+
+const std::string kNoFields2018 =
+    "Es sind keine Schläge für 2018 vorhanden. Legen Sie gegebnenfalls zunächst das "
+    "Erntejahr 2018 an.";
+
+}  // namespace
 
 void TForm1::FormShow() {
-    // Not yet built: the start-up sequence.
+    // 1. The notice; its result does not matter. Both dialogs stay children
+    //    of the main window until the program ends.
+    auto* info = new kv4gui::TTFormInfo(this);
+    kv4gui::ExecModal(*info);
+
+    // 2. The data folder: what the registry names, confirmed in the dialog.
+    //    A registry that cannot be read, or a folder that no longer exists,
+    //    is reported and the dialog opens on the start-up folder: the user
+    //    can still pick the farm instead of facing an empty window.
+    std::string registryFolder;
+    try {
+        registryFolder = kv4::LocateDataFolder();
+    } catch (const std::exception& e) {
+        registryFolder.clear();
+        ShowStandardErrorText(e.what());
+    }
+    auto* zugang = new kv4gui::TFZugang(this);
+    try {
+        zugang->SetFolder(QString::fromStdString(registryFolder));
+    } catch (const std::exception& e) {
+        ShowStandardErrorText(e.what());
+        zugang->SetFolder(QString());
+    }
+    kv4gui::ExecModal(*zugang);
+    kv4::DataFolder = kv4::WithBackslash(zugang->GetFolder().toStdString());
+
+    // 3. The field registers, the harvest year first.
+    farm_ = std::make_unique<kv4::FarmData>();
+    kv4::LoadFarmYears(*farm_, kv4::DataFolder);
+
+    // 4. The master data, after the repair of the padded names. Looked up in
+    //    the chosen folder itself rather than the current one: the same
+    //    folder while the dialog keeps them equal, and no surprise if not.
+    kv4::LoadMasterData(kv4::DataFolder);
+
+    // 5. Without fields of 2018 there is nothing to fill.
+    if (!farm_->HasFields2018()) {
+        kv4gui::ShowErrorMessage(this, kNoFields2018);
+        return;
+    }
+
+    // 6. Both worksheets; a failure part-way leaves the rows written so far
+    //    on screen.
+    try {
+        kv4::FillWorksheets(*farm_, NutrientClassTable(), nSheet_, pSheet_, DecimalSeparator());
+    } catch (...) {
+        WorksheetsChanged();
+        throw;
+    }
+    WorksheetsChanged();
+
+    // 7. The N worksheet.
+    Button3Click();
 }
