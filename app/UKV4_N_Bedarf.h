@@ -103,6 +103,10 @@ public:
     // Tells the grids that the worksheets changed (one view update per pass).
     void WorksheetsChanged();
 
+    // Editing: the recalculation pass over both worksheets, followed by one
+    // view update, also when a cell that is not a number ends it.
+    void RecalcWorksheets();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -1,0 +1,108 @@
+// What the user waits for after an edit on a large farm: the recalculation
+// pass over both worksheets of 2,000 fields, the one view update it causes
+// and the repaint of the visible part of the N worksheet.
+#include <QTest>
+#include <memory>
+#include <string>
+
+#include "app/Recalc.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "app/Worksheet.h"
+#include "app/qt/StringGrid.h"
+
+namespace {
+
+namespace ncol = kv4::ncol;
+namespace pcol = kv4::pcol;
+
+constexpr int kFields = 2000;
+
+// Rows as the crop choice leaves them, with yields and corrections that vary
+// from row to row; every tenth row without a crop.
+void FillRows(kv4::Worksheet& n, kv4::Worksheet& p, char sep) {
+    n.SetRowCount(kFields + 2);
+    p.SetRowCount(kFields + 2);
+    const std::string factor = std::string("0") + sep + "8";
+    const std::string factorResidues = std::string("1") + sep + "04";
+    for (int r = 1; r <= kFields; ++r) {
+        n.SetCell(ncol::Schlag, r, "Schlag " + std::to_string(r));
+        n.SetCell(ncol::Frucht, r, "Frucht " + std::to_string(r % 12));
+        n.SetCell(ncol::V, r, "V");
+        n.SetCell(ncol::Ertragserwartung, r, std::to_string(60 + r % 40));
+        n.SetCell(ncol::NMin, r, std::to_string(-(r % 60)));
+        n.SetCell(ncol::Humus, r, r % 7 == 0 ? "-20" : "");
+        n.SetCell(ncol::OrgVorjahr, r, std::to_string(-(r % 25)));
+        p.SetCell(pcol::Schlag, r, n.Cells(ncol::Schlag, r));
+        p.SetCell(pcol::Frucht, r, n.Cells(ncol::Frucht, r));
+        p.SetCell(pcol::Ertragserwartung, r, n.Cells(ncol::Ertragserwartung, r));
+        p.SetCell(pcol::Erntereste, r, r % 3 == 0 ? "    X" : "");
+        p.SetCell(pcol::Factor, r, "0");
+        p.SetCell(pcol::FactorResidues, r, "0");
+        if (r % 10 == 0) continue;
+        n.SetCell(ncol::BasisErtrag, r, "80");
+        n.SetCell(ncol::NSollwert, r, "230");
+        n.SetCell(ncol::YieldStep, r, "10");
+        n.SetCell(ncol::SurchargeRate, r, "10");
+        n.SetCell(ncol::DeductionRate, r, "15");
+        p.SetCell(pcol::Factor, r, factor);
+        p.SetCell(pcol::FactorResidues, r, factorResidues);
+    }
+}
+
+}  // namespace
+
+class BenchRecalcView : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void recalcAndRepaint();
+    void recalcOnly();
+
+  private:
+    std::unique_ptr<TForm1> form_;
+    int toggle_ = 0;
+};
+
+void BenchRecalcView::initTestCase() {
+    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+    FillRows(form_->NSheet(), form_->PSheet(), form_->DecimalSeparator());
+    form_->WorksheetsChanged();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->Button3Click();
+    QCOMPARE(form_->StringGrid1->RowCount(), kFields + 2);
+    // The first pass fills the result columns; the measured ones rewrite them.
+    form_->RecalcWorksheets();
+    QCOMPARE(form_->NSheet().Cells(ncol::NBedarf, 1), std::string("  200"));
+}
+
+void BenchRecalcView::cleanupTestCase() { form_.reset(); }
+
+void BenchRecalcView::recalcAndRepaint() {
+    kv4::Worksheet& n = form_->NSheet();
+    QWidget* viewport = form_->StringGrid1->viewport();
+    QBENCHMARK {
+        // An edited yield expectation in the first row, as after EditNExit.
+        n.SetCell(ncol::Ertragserwartung, 1, ++toggle_ % 2 ? "81" : "79");
+        form_->RecalcWorksheets();
+        viewport->repaint();
+    }
+    QVERIFY(n.Cells(ncol::ZuAbschlag, 1) == "1" || n.Cells(ncol::ZuAbschlag, 1) == "-2");
+}
+
+// The core pass alone, for the share the window adds.
+void BenchRecalcView::recalcOnly() {
+    kv4::Worksheet& n = form_->NSheet();
+    kv4::Worksheet& p = form_->PSheet();
+    const char sep = form_->DecimalSeparator();
+    QBENCHMARK {
+        n.SetCell(ncol::Ertragserwartung, 1, ++toggle_ % 2 ? "81" : "79");
+        kv4::RecalcWorksheets(n, p, sep);
+    }
+    form_->WorksheetsChanged();
+}
+
+QTEST_MAIN(BenchRecalcView)
+#include "qbench_recalc_view.moc"
