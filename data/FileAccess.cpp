@@ -112,4 +112,39 @@ FileContent ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
     return content;
 }
 
+std::string ReasonText(const std::error_code& error) {
+    if (error.category() != std::generic_category() &&
+        error.category() != std::system_category()) {
+        return error.message();
+    }
+    const std::error_condition condition = error.default_error_condition();
+    if (condition.category() != std::generic_category()) return error.message();
+    switch (static_cast<std::errc>(condition.value())) {
+        case std::errc::permission_denied:
+        case std::errc::operation_not_permitted:
+            return "Zugriff verweigert";
+        case std::errc::read_only_file_system:
+            return "Das Dateisystem ist schreibgeschützt";
+        case std::errc::no_such_file_or_directory:
+            return "Datei oder Ordner nicht gefunden";
+        case std::errc::file_exists:
+            return "Die Datei ist bereits vorhanden";
+        case std::errc::device_or_resource_busy:
+        case std::errc::text_file_busy:
+            return "Die Datei wird von einem anderen Programm verwendet";
+        case std::errc::no_space_on_device:
+            return "Auf dem Datenträger ist kein Platz mehr frei";
+        case std::errc::is_a_directory:
+            return "Der Name bezeichnet einen Ordner";
+        case std::errc::not_a_directory:
+            return "Ein Teil des Pfades ist kein Ordner";
+        case std::errc::filename_too_long:
+            return "Der Dateiname ist zu lang";
+        case std::errc::io_error:
+            return "Ein-/Ausgabefehler";
+        default:
+            return error.message();
+    }
+}
+
 }  // namespace kv4

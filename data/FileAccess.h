@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace kv4 {
@@ -35,6 +36,10 @@ struct FileContent {
 // Reads the whole file, opened for reading only (shared for reading and
 // writing with other programs on Windows). Files above maxBytes are read
 // only up to that size.
+// The reason of a failed file operation in German, for the messages the user
+// sees; reasons without a German text keep the system's wording.
+std::string ReasonText(const std::error_code& error);
+
 FileContent ReadFileBytes(const std::filesystem::path& path,
                           std::uintmax_t maxBytes = std::uintmax_t(1) << 31);
 

@@ -54,7 +54,7 @@ std::optional<std::string> RepairFileName(const std::string& correct, const std:
     fs::rename(from, dir / PathFromUtf8(correct), ec);
     if (!ec) return std::nullopt;
     return "Die Datei \u201E" + padded + "\u201C konnte nicht in \u201E" + correct +
-           "\u201C umbenannt werden: " + ec.message();
+           "\u201C umbenannt werden: " + ReasonText(ec);
 }
 
 void LoadMasterData(const std::string& folder) {

@@ -1,13 +1,16 @@
 // Record layouts, strings, work dates and unit conversion of the farm data.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "data/ADECLARE.h"
 #include "data/ByteReader.h"
+#include "data/FileAccess.h"
 #include "support/RecordWriter.h"
 
 namespace {
@@ -378,3 +381,17 @@ TEST(Records, WithBackslashAppendsThePlatformSeparatorOnce) {
 }
 
 }  // namespace
+
+// What the user reads after a failed file operation is German, whichever
+// error category the platform reports it in.
+TEST(FileReasons, CommonReasonsAreGerman) {
+    using std::errc;
+    EXPECT_EQ(kv4::ReasonText(std::make_error_code(errc::permission_denied)), "Zugriff verweigert");
+    EXPECT_EQ(kv4::ReasonText(std::make_error_code(errc::read_only_file_system)),
+              "Das Dateisystem ist schreibgeschützt");
+    EXPECT_EQ(kv4::ReasonText(std::error_code(ENOENT, std::system_category())),
+              "Datei oder Ordner nicht gefunden");
+    // Without a German text the system's own wording stays.
+    const std::error_code other = std::make_error_code(errc::protocol_error);
+    EXPECT_EQ(kv4::ReasonText(other), other.message());
+}
