@@ -141,9 +141,8 @@ void TForm1::EditNExit() {
 }
 
 void TForm1::Button1Click() {
-    kv4::StoreYieldStepAndRates(
-        nSheet_, StringGrid1->Row(),
-        {ToStd(Edit3->text()), ToStd(Edit4->text()), ToStd(Edit5->text())});
+    kv4::StoreYieldStepAndRates(nSheet_, StringGrid1->Row(),
+                                {ToStd(Edit3->text()), ToStd(Edit4->text()), ToStd(Edit5->text())});
     RecalcWorksheets();
 }
 

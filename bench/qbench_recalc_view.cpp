@@ -1,6 +1,12 @@
 // What the user waits for after an edit on a large farm: the recalculation
 // pass over both worksheets of 2,000 fields, the one view update it causes
 // and the repaint of the visible part of the N worksheet.
+//
+//   cmake -S . -B build-rel -DCMAKE_BUILD_TYPE=Release -DKV4_BUILD_BENCH=ON
+//   cmake --build build-rel --target qbench_recalc_view -j2
+//   QT_QPA_PLATFORM=offscreen build-rel/bench/qbench_recalc_view -median 9
+// On a shared machine add "-perf -perfcounter task-clock" for the CPU time
+// of this process alone.
 #include <QTest>
 #include <memory>
 #include <string>
@@ -59,6 +65,7 @@ class BenchRecalcView : public QObject {
     void cleanupTestCase();
     void recalcAndRepaint();
     void recalcOnly();
+    void repaintOnly();
 
   private:
     std::unique_ptr<TForm1> form_;
@@ -102,6 +109,13 @@ void BenchRecalcView::recalcOnly() {
         kv4::RecalcWorksheets(n, p, sep);
     }
     form_->WorksheetsChanged();
+}
+
+// The repaint alone, with nothing changed: the share of painting the
+// visible cells.
+void BenchRecalcView::repaintOnly() {
+    QWidget* viewport = form_->StringGrid1->viewport();
+    QBENCHMARK { viewport->repaint(); }
 }
 
 QTEST_MAIN(BenchRecalcView)

@@ -5,7 +5,6 @@
 // soil content and its class, and the error box for texts that are not
 // numbers.
 #include <QAbstractItemView>
-#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,7 +57,7 @@ const std::vector<FieldRow> kFields = {
     {"Schlag 6", "Winterweizen", "", "80", "", ""},
     {"Schlag 7", "Raps", "", "40", "", ""},
 };
-constexpr int kRows = 9;  // heading, 7 fields, trailing row
+constexpr int kRows = 9;   // heading, 7 fields, trailing row
 constexpr int kWheat = 0;  // "Winterweizen A,B" in the crop list
 
 // Key presses for every character; QTest::keyClicks takes only ASCII.
@@ -171,8 +171,7 @@ void TestEditingWindow::cleanup() {
     hook_.reset();
 }
 
-void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c,
-                                        int r) {
+void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r) {
     QVERIFY(editor->isVisible());
     const QRect cell = grid->CellRect(c, r);
     QVERIFY(cell.isValid());
@@ -270,9 +269,8 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
         const QRect cell = grid->CellRect(ncol::V, r);
         // Right edge 2 pixels right of the cell's, top 2 pixels below; its
         // own size, so it covers the cells to the left of the "V".
-        QCOMPARE(list->geometry(),
-                 QRect(cell.x() + cell.width() + grid->x() - 169 + 2, cell.y() + grid->y() + 2,
-                       169, 24));
+        QCOMPARE(list->geometry(), QRect(cell.x() + cell.width() + grid->x() - 169 + 2,
+                                         cell.y() + grid->y() + 2, 169, 24));
         QCOMPARE(form_->StringGrid2->Row(), r);
         if (r == 2) {
             // The next opening must not remember this choice.
@@ -317,26 +315,25 @@ void TestEditingWindow::nWriteBack_data() {
     QTest::addColumn<QString>("p2o5Yield");   // P2O5 yield expectation of the row
 
     QTest::newRow("BasisErtrag to the same crop")
-        << ncol::BasisErtrag << 2 << "90"
-        << QStringList{"90", "90", "", "", "90", "90", "", ""} << "74";
+        << ncol::BasisErtrag << 2 << "90" << QStringList{"90", "90", "", "", "90", "90", "", ""}
+        << "74";
     QTest::newRow("N-Sollwert to the same crop")
-        << ncol::NSollwert << 6 << "230"
-        << QStringList{"230", "230", "", "", "230", "230", "", ""} << "80";
+        << ncol::NSollwert << 6 << "230" << QStringList{"230", "230", "", "", "230", "230", "", ""}
+        << "80";
     QTest::newRow("BasisErtrag of a crop of its own")
-        << ncol::BasisErtrag << 4 << "55"
-        << QStringList{"", "", "", "55", "70", "", "", ""} << "80";
+        << ncol::BasisErtrag << 4 << "55" << QStringList{"", "", "", "55", "70", "", "", ""}
+        << "80";
     QTest::newRow("Ertragserwartung into the P2O5 row")
         << ncol::Ertragserwartung << 3 << "66"
         << QStringList{"85", "74", "66", "80", "75", "80", "40", ""} << "66";
     QTest::newRow("N-Min made negative")
         << ncol::NMin << 2 << "40" << QStringList{"  -40", "-40", "", "", "", "", "", ""} << "74";
     QTest::newRow("N-Min negative stays")
-        << ncol::NMin << 2 << "-40" << QStringList{"  -40", "-40", "", "", "", "", "", ""}
-        << "74";
+        << ncol::NMin << 2 << "-40" << QStringList{"  -40", "-40", "", "", "", "", "", ""} << "74";
     QTest::newRow("N-Min zero") << ncol::NMin << 2 << "0"
                                 << QStringList{"  -40", "0", "", "", "", "", "", ""} << "74";
-    QTest::newRow("N-Min emptied") << ncol::NMin << 1 << ""
-                                   << QStringList{"", "", "", "", "", "", "", ""} << "85";
+    QTest::newRow("N-Min emptied")
+        << ncol::NMin << 1 << "" << QStringList{"", "", "", "", "", "", "", ""} << "85";
     QTest::newRow("org-Vorjahr") << ncol::OrgVorjahr << 7 << "25"
                                  << QStringList{"  -12", "", "", "", "", "", "-25", ""} << "40";
     QTest::newRow("Vorfrucht") << ncol::Vorfrucht << 5 << "10"
@@ -344,7 +341,7 @@ void TestEditingWindow::nWriteBack_data() {
     QTest::newRow("Frucht is not stored")
         << ncol::Frucht << 2 << "Hafer"
         << QStringList{"Winterweizen", "Winterweizen", "winterweizen", "Winterweizen ",
-                       "Winterweizen", "Winterweizen", "Raps", ""}
+                       "Winterweizen", "Winterweizen", "Raps",         ""}
         << "74";
 }
 
@@ -386,10 +383,9 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     ClickCell(grid, ncol::BasisErtrag, 1);
     Retype(edit, QStringLiteral("80"));
     ClickCell(grid, ncol::NSollwert, 2);
-    QCOMPARE(NColumn(ncol::BasisErtrag),
-             (QStringList{"80", "80", "", "", "80", "80", "", ""}));
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
     QCOMPARE(NCell(ncol::NSollwert, 2), QStringLiteral("200"));
-    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));  // (85 - 80) / 10 * 10
+    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));   // (85 - 80) / 10 * 10
     QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  -47"));  // 5 - 40 - 12
     CheckEditorOver(edit, grid, ncol::NSollwert, 2);
     QCOMPARE(edit->text(), QStringLiteral("200"));
@@ -443,11 +439,9 @@ void TestEditingWindow::takeOverButton() {
     const QStringList same = {"10", "10", "", "", "10", "10", "", ""};
     QCOMPARE(NColumn(ncol::YieldStep), same);
     QCOMPARE(NColumn(ncol::SurchargeRate), same);
-    QCOMPARE(NColumn(ncol::DeductionRate),
-             (QStringList{"15", "15", "", "", "15", "15", "", ""}));
+    QCOMPARE(NColumn(ncol::DeductionRate), (QStringList{"15", "15", "", "", "15", "15", "", ""}));
     // Without base yields the whole yield expectation counts as surplus.
-    QCOMPARE(NColumn(ncol::ZuAbschlag),
-             (QStringList{"85", "74", "0", "0", "5", "80", "0", "0"}));
+    QCOMPARE(NColumn(ncol::ZuAbschlag), (QStringList{"85", "74", "0", "0", "5", "80", "0", "0"}));
 
     // The click on a cell loads the row's values into the boxes; an open
     // editor is written back before the button acts.
@@ -456,8 +450,7 @@ void TestEditingWindow::takeOverButton() {
     Retype(form_->EditN, QStringLiteral("80"));
     QTest::mouseClick(form_->Button2, Qt::LeftButton);
     QVERIFY(!form_->EditN->isVisible());
-    QCOMPARE(NColumn(ncol::BasisErtrag),
-             (QStringList{"80", "80", "", "", "80", "80", "", ""}));
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
     // Row 2: 74 against 80 is -0.6 steps at 15; row 5: 75 against 80.
     QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("-9"));
     QCOMPARE(NCell(ncol::ZuAbschlag, 5), QStringLiteral("-8"));
