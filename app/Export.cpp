@@ -132,12 +132,14 @@ std::optional<fs::path> FreeTempName(const fs::path& target) {
 std::optional<std::string> CheckTarget(const fs::path& target) {
     std::error_code ec;
     const fs::file_status status = fs::status(target, ec);
-    if (fs::is_directory(status)) return "Die Ausgabedatei " + QuotedPath(target) + " ist ein Ordner.";
+    if (fs::is_directory(status))
+        return "Die Ausgabedatei " + QuotedPath(target) + " ist ein Ordner.";
     if (fs::exists(status)) {
         // Opened for writing without changing it: a write-protected file stays so.
         std::fstream probe(target, std::ios::in | std::ios::out | std::ios::binary);
         if (!probe.is_open())
-            return "Die Datei " + QuotedPath(target) + " kann nicht geschrieben werden: " + LastReason();
+            return "Die Datei " + QuotedPath(target) +
+                   " kann nicht geschrieben werden: " + LastReason();
     }
     return std::nullopt;
 }
@@ -190,7 +192,8 @@ ParsedExportArgs ParseExportArgs(std::span<const std::string> args) {
             return result;
         }
         std::vector<fs::path> outputs;
-        for (const std::string* out : {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf}) {
+        for (const std::string* out :
+             {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf}) {
             if (out->empty()) continue;
             const fs::path path = Absolute(PathFromUtf8(*out));
             if (std::find(outputs.begin(), outputs.end(), path) != outputs.end()) {
@@ -211,7 +214,8 @@ std::string ExportUsage() {
            "  --data ORDNER       Datenordner (wird nur gelesen, nie ver\xC3\xA4ndert)\n"
            "  --nklassen DATEI    N\xC3\xA4hrstoffklassentabelle (Vorgabe: NKlassen.dat im "
            "aktuellen Ordner)\n"
-           "  --crops DATEI       Fruchtzuordnung, UTF-8, je Zeile \"Betriebsfrucht;Standardfrucht\"\n"
+           "  --crops DATEI       Fruchtzuordnung, UTF-8, je Zeile "
+           "\"Betriebsfrucht;Standardfrucht\"\n"
            "  --n-csv DATEI       N-Arbeitsblatt als CSV\n"
            "  --p-csv DATEI       P2O5-Arbeitsblatt als CSV\n"
            "  --n-pdf DATEI       N-Bericht als PDF\n"
@@ -299,9 +303,9 @@ std::optional<ExportFailure> CheckDataFolder(const std::string& dataFolder) {
     // be listed would look like a farm without fields.
     fs::directory_iterator list(dir, ec);
     if (ec)
-        return ExportFailure{ExportStatus::Failed, "Der Datenordner " + Quoted(dataFolder) +
-                                                       " kann nicht gelesen werden: " +
-                                                       ec.message()};
+        return ExportFailure{ExportStatus::Failed,
+                             "Der Datenordner " + Quoted(dataFolder) +
+                                 " kann nicht gelesen werden: " + ec.message()};
     return std::nullopt;
 }
 
@@ -375,7 +379,8 @@ std::optional<std::string> WriteOutputs(std::span<const OutputJob> jobs) {
         if (!temp || !create.is_open()) {
             const std::string reason = LastReason();
             removeTemps();
-            return "Die Datei " + QuotedPath(job.target) + " kann nicht geschrieben werden: " + reason;
+            return "Die Datei " + QuotedPath(job.target) +
+                   " kann nicht geschrieben werden: " + reason;
         }
         create.close();
         pending.push_back({*temp, job.target});
@@ -417,10 +422,10 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
         const FileContent content =
             ReadFileBytes(PathFromUtf8(options.cropsFile), kMaxInputFileBytes);
         if (content.status != FileContent::Status::Ok)
-            return fail(ExportStatus::Failed,
-                        "Die Fruchtdatei " + Quoted(options.cropsFile) + " kann nicht gelesen werden.");
-        ParsedCrops parsed =
-            ParseCropsText({reinterpret_cast<const char*>(content.bytes.data()), content.bytes.size()});
+            return fail(ExportStatus::Failed, "Die Fruchtdatei " + Quoted(options.cropsFile) +
+                                                  " kann nicht gelesen werden.");
+        ParsedCrops parsed = ParseCropsText(
+            {reinterpret_cast<const char*>(content.bytes.data()), content.bytes.size()});
         if (!parsed.error.empty())
             return fail(ExportStatus::BadCrops,
                         "Fruchtdatei " + Quoted(options.cropsFile) + ", " + parsed.error);
@@ -441,14 +446,16 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
     NutrientClasses classes;
     if (options.nutrientFile.empty()) {
         if (!FindDataFile({}, "NKlassen.dat"))
-            warn("keine N\xC3\xA4hrstoffklassentabelle NKlassen.dat im aktuellen Ordner; die "
-                 "Spalte Klasse bleibt leer.");
+            warn(
+                "keine N\xC3\xA4hrstoffklassentabelle NKlassen.dat im aktuellen Ordner; die "
+                "Spalte Klasse bleibt leer.");
         classes.LoadNutrientClasses();
     } else {
         const fs::path file = PathFromUtf8(options.nutrientFile);
         std::error_code ec;
         const bool regular = fs::is_regular_file(file, ec);
-        const FileContent content = regular ? ReadFileBytes(file, kMaxInputFileBytes) : FileContent{};
+        const FileContent content =
+            regular ? ReadFileBytes(file, kMaxInputFileBytes) : FileContent{};
         if (content.status == FileContent::Status::NotOpenable)
             return fail(ExportStatus::Failed, "Die N\xC3\xA4hrstoffklassentabelle " +
                                                   Quoted(options.nutrientFile) +

@@ -28,9 +28,9 @@ enum class ExportStatus : int {
 };
 
 struct ExportOptions {
-    std::string dataFolder;     // UTF-8, as given
-    std::string nutrientFile;   // empty: NKlassen.dat in the current folder
-    std::string cropsFile;      // empty: no crops, no recalculation
+    std::string dataFolder;              // UTF-8, as given
+    std::string nutrientFile;            // empty: NKlassen.dat in the current folder
+    std::string cropsFile;               // empty: no crops, no recalculation
     std::string nCsv, pCsv, nPdf, pPdf;  // empty: not written
     ReportHeader header;
     bool help = false;

@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
                                       header);
     };
     try {
-        return static_cast<int>(kv4::RunExport(*parsed.options, kv4gui::SystemDecimalSeparator(),
-                                               writePdf, std::cerr));
+        return static_cast<int>(
+            kv4::RunExport(*parsed.options, kv4gui::SystemDecimalSeparator(), writePdf, std::cerr));
     } catch (const std::exception& e) {
         std::cerr << "kv4-export: " << e.what() << '\n';
         return static_cast<int>(kv4::ExportStatus::Failed);

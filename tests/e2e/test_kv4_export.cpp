@@ -14,8 +14,8 @@
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,7 +42,8 @@ struct Result {
 // The environment of a German desktop session without a display.
 QProcessEnvironment BaseEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_NUMERIC"})
+    for (const char* name :
+         {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_NUMERIC"})
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
     return env;
@@ -139,8 +140,8 @@ CoreSheets CoreFill(const QString& root, char separator) {
 
 std::map<QString, QByteArray> Snapshot(const QString& folder) {
     std::map<QString, QByteArray> files;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot |
-                                                     QDir::Hidden))
+    for (const QString& name :
+         QDir(folder).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
         files[name] = ReadAll(QDir(folder).filePath(name));
     return files;
 }
@@ -164,8 +165,8 @@ QString Poppler(const QString& program, const QStringList& args) {
 
 // All words of the document, one blank between them.
 QString PdfWords(const QString& pdf) {
-    QXmlStreamReader xml(Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf,
-                                                               QStringLiteral("-")}));
+    QXmlStreamReader xml(
+        Poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
     QStringList words;
     while (!xml.atEnd())
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word")
@@ -254,7 +255,8 @@ void TestKv4Export::csvEqualsTheLibraryFill() {
                              scratch_.path());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QString());
-    QCOMPARE(Entries(out_->path()), (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.csv")}));
+    QCOMPARE(Entries(out_->path()),
+             (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.csv")}));
 
     const CoreSheets core = CoreFill(Farm(), ',');
     const Table n = ParseCsv(ReadAll(Out("n.csv")));
@@ -276,7 +278,9 @@ void TestKv4Export::csvEqualsTheLibraryFill() {
     }
     // A field of the demo farm with its name decoded from Windows-1252.
     const QByteArray raw = ReadAll(Out("n.csv"));
-    QVERIFY(raw.contains("\r\nGro\xC3\x9F" "e Breite;"));
+    QVERIFY(
+        raw.contains("\r\nGro\xC3\x9F"
+                     "e Breite;"));
 }
 
 void TestKv4Export::decimalSeparatorFollowsTheLocale() {
@@ -320,7 +324,8 @@ void TestKv4Export::classTableFromTheCurrentFolder() {
              qPrintable(r.err));
     const Table p = ParseCsv(ReadAll(Out("p2.csv")));
     QVERIFY(p.size() > 3);
-    for (std::size_t i = 1; i + 1 < p.size(); ++i) QCOMPARE(p[i][kv4::pcol::Klasse], std::string(" "));
+    for (std::size_t i = 1; i + 1 < p.size(); ++i)
+        QCOMPARE(p[i][kv4::pcol::Klasse], std::string(" "));
 }
 
 void TestKv4Export::cropsFileAndRecalculation() {
@@ -328,12 +333,14 @@ void TestKv4Export::cropsFileAndRecalculation() {
         "# Betrieb -> Standard\n"
         "Winterweizen;Winterweizen A,B\r\n"
         "\n"
-        "Zuckerr\xC3\xBC" "ben;Zuckerr\xC3\xBC" "ben\n"
+        "Zuckerr\xC3\xBC"
+        "ben;Zuckerr\xC3\xBC"
+        "ben\n"
         "Dinkel;Hafer\n");
-    const Result r = RunTool(Base() + QStringList{QStringLiteral("--crops"), crops,
-                                                  QStringLiteral("--n-csv"), Out("n.csv"),
-                                                  QStringLiteral("--p-csv"), Out("p.csv")},
-                             scratch_.path());
+    const Result r =
+        RunTool(Base() + QStringList{QStringLiteral("--crops"), crops, QStringLiteral("--n-csv"),
+                                     Out("n.csv"), QStringLiteral("--p-csv"), Out("p.csv")},
+                scratch_.path());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err.trimmed(),
              QStringLiteral("kv4-export: Warnung: Fruchtdatei \"%1\", Zeile 5: kein Schlag mit der "
@@ -360,7 +367,9 @@ void TestKv4Export::cropsFileAndRecalculation() {
         if (crop == "Winterweizen") {
             ++wheat;
             base = 80, target = 230, step = 10, factor = "0,8";
-        } else if (crop == "Zuckerr\xC3\xBC" "ben") {
+        } else if (crop ==
+                   "Zuckerr\xC3\xBC"
+                   "ben") {
             ++beet;
             base = 650, target = 170, step = 100, factor = "0,1";
         }
@@ -381,9 +390,9 @@ void TestKv4Export::cropsFileAndRecalculation() {
             step > 0 ? int(std::nearbyint(double(difference) / step * (difference >= 0 ? 10 : 15)))
                      : 0;
         QCOMPARE(Int(nr[kv4::ncol::ZuAbschlag]), adjustment);
-        QCOMPARE(Int(nr[kv4::ncol::NBedarf]),
-                 target + adjustment + Int(nr[kv4::ncol::NMin]) + Int(nr[kv4::ncol::Humus]) +
-                     Int(nr[kv4::ncol::OrgVorjahr]));
+        QCOMPARE(Int(nr[kv4::ncol::NBedarf]), target + adjustment + Int(nr[kv4::ncol::NMin]) +
+                                                  Int(nr[kv4::ncol::Humus]) +
+                                                  Int(nr[kv4::ncol::OrgVorjahr]));
         const double perDt = *kv4::ParseDecimal(factor, ',');
         QCOMPARE(Int(pr[kv4::pcol::Entzug]), int(std::nearbyint(expectation * perDt)));
     }
@@ -393,10 +402,10 @@ void TestKv4Export::cropsFileAndRecalculation() {
 
 void TestKv4Export::badStandardCropExitsTwoWritingNothing() {
     const QString crops = WriteCrops("Winterweizen;Winterweizen A,B\nSilomais;Silomais\n");
-    const Result r = RunTool(Base() + QStringList{QStringLiteral("--crops"), crops,
-                                                  QStringLiteral("--n-csv"), Out("n.csv"),
-                                                  QStringLiteral("--n-pdf"), Out("n.pdf")},
-                             scratch_.path());
+    const Result r =
+        RunTool(Base() + QStringList{QStringLiteral("--crops"), crops, QStringLiteral("--n-csv"),
+                                     Out("n.csv"), QStringLiteral("--n-pdf"), Out("n.pdf")},
+                scratch_.path());
     QCOMPARE(r.exitCode, 2);
     QVERIFY2(r.err.contains(QStringLiteral("Zeile 2: \"Silomais\" ist keine Frucht der "
                                            "Standardtabelle.")),
@@ -417,14 +426,15 @@ void TestKv4Export::conversionErrorExitsThreeWithFiles() {
     nmin.nutrient1 = 5e9;
     kv4test::WriteYear(kv4::PathFromUtf8(farm.path().toStdString()), 2018, {a, b}, {nmin});
     const QString crops = WriteCrops("Weizen;Winterweizen C\n");
-    const Result r = RunTool({QStringLiteral("--data"), farm.path(), QStringLiteral("--crops"), crops,
-                              QStringLiteral("--n-csv"), Out("n.csv"), QStringLiteral("--p-pdf"),
-                              Out("p.pdf")},
-                             scratch_.path());
+    const Result r =
+        RunTool({QStringLiteral("--data"), farm.path(), QStringLiteral("--crops"), crops,
+                 QStringLiteral("--n-csv"), Out("n.csv"), QStringLiteral("--p-pdf"), Out("p.pdf")},
+                scratch_.path());
     QCOMPARE(r.exitCode, 3);
     QVERIFY2(r.err.contains(QStringLiteral("'-5000000000' ist kein gültiger Integerwert.")),
              qPrintable(r.err));
-    QCOMPARE(Entries(out_->path()), (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.pdf")}));
+    QCOMPARE(Entries(out_->path()),
+             (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.pdf")}));
     const Table n = ParseCsv(ReadAll(Out("n.csv")));
     QCOMPARE(n.size(), std::size_t(4));
     // Row 1 done (210 - 120), row 2 stopped at its N-Bedarf.
@@ -436,8 +446,7 @@ void TestKv4Export::conversionErrorExitsThreeWithFiles() {
 void TestKv4Export::unwritableOutputWritesNothing() {
     // The second target's folder is missing: the first file does not appear either.
     Result r = RunTool(Base() + QStringList{QStringLiteral("--n-csv"), Out("n.csv"),
-                                            QStringLiteral("--p-csv"),
-                                            Out("fehlt/p.csv")},
+                                            QStringLiteral("--p-csv"), Out("fehlt/p.csv")},
                        scratch_.path());
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(QStringLiteral("kann nicht geschrieben werden")), qPrintable(r.err));
@@ -461,7 +470,8 @@ void TestKv4Export::unwritableOutputWritesNothing() {
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains(QStringLiteral("ist ein Ordner")), qPrintable(r.err));
     QCOMPARE(ReadAll(Out("n.csv")), QByteArray("alt"));
-    QCOMPARE(Entries(out_->path()), (QStringList{QStringLiteral("n.csv"), QStringLiteral("ordner")}));
+    QCOMPARE(Entries(out_->path()),
+             (QStringList{QStringLiteral("n.csv"), QStringLiteral("ordner")}));
 
     // Into the data folder: refused.
     r = RunTool(Base() + QStringList{QStringLiteral("--n-csv"), Data() + QStringLiteral("/n.csv")},
@@ -471,9 +481,9 @@ void TestKv4Export::unwritableOutputWritesNothing() {
 }
 
 void TestKv4Export::missingAndEmptyFolders() {
-    Result r = RunTool({QStringLiteral("--data"), Out("fehlt"), QStringLiteral("--n-csv"),
-                        Out("n.csv")},
-                       scratch_.path());
+    Result r =
+        RunTool({QStringLiteral("--data"), Out("fehlt"), QStringLiteral("--n-csv"), Out("n.csv")},
+                scratch_.path());
     QCOMPARE(r.exitCode, 1);
     QCOMPARE(r.err, QStringLiteral("kv4-export: Der Datenordner \"%1\" ist nicht vorhanden.\n")
                         .arg(Out("fehlt")));
@@ -483,13 +493,14 @@ void TestKv4Export::missingAndEmptyFolders() {
     QTemporaryDir old;
     kv4test::WriteYear(kv4::PathFromUtf8(old.path().toStdString()), 2017,
                        {{1, 0, "Alt", 1, "lS", 20, 10, 0, "Hafer"}}, {});
-    r = RunTool({QStringLiteral("--data"), old.path(), QStringLiteral("--nklassen"),
-                 farm_.filePath(QStringLiteral("NKlassen.dat")), QStringLiteral("--n-csv"),
-                 Out("n.csv")},
-                scratch_.path());
+    r = RunTool(
+        {QStringLiteral("--data"), old.path(), QStringLiteral("--nklassen"),
+         farm_.filePath(QStringLiteral("NKlassen.dat")), QStringLiteral("--n-csv"), Out("n.csv")},
+        scratch_.path());
     QCOMPARE(r.exitCode, 1);
-    QCOMPARE(r.err, QStringLiteral("kv4-export: Es sind keine Schläge für 2018 vorhanden. Legen Sie "
-                                   "gegebnenfalls zunächst das Erntejahr 2018 an.\n"));
+    QCOMPARE(r.err,
+             QStringLiteral("kv4-export: Es sind keine Schläge für 2018 vorhanden. Legen Sie "
+                            "gegebnenfalls zunächst das Erntejahr 2018 an.\n"));
     QCOMPARE(Entries(out_->path()), QStringList());
 
     // A folder that cannot be listed (not testable with rights that ignore it).
@@ -500,8 +511,8 @@ void TestKv4Export::missingAndEmptyFolders() {
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(QStringLiteral("kann nicht gelesen werden")), qPrintable(r.err));
     }
-    QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                             QFileDevice::ExeOwner);
+    QFile::setPermissions(locked.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 void TestKv4Export::optionsAndHelp() {
@@ -529,14 +540,14 @@ void TestKv4Export::pdfReports() {
         QSKIP("pdftotext/pdfinfo (poppler-utils) not installed: PDF output not checked");
     const QString crops = WriteCrops("Winterweizen;Winterweizen A,B\n");
     // No display and no platform set: the tool paints offscreen by itself.
-    const Result r = RunTool(
-        Base() + QStringList{QStringLiteral("--crops"), crops, QStringLiteral("--n-pdf"),
-                             Out("n.pdf"), QStringLiteral("--p-pdf"), Out("p.pdf"),
-                             QStringLiteral("--n-csv"), Out("n.csv"), QStringLiteral("--farm"),
-                             QStringLiteral("Hof Sonnenwiese"), QStringLiteral("--farm-no"),
-                             QStringLiteral("4711"), QStringLiteral("--date"),
-                             QStringLiteral("15.02.2018")},
-        scratch_.path());
+    const Result r =
+        RunTool(Base() + QStringList{QStringLiteral("--crops"), crops, QStringLiteral("--n-pdf"),
+                                     Out("n.pdf"), QStringLiteral("--p-pdf"), Out("p.pdf"),
+                                     QStringLiteral("--n-csv"), Out("n.csv"),
+                                     QStringLiteral("--farm"), QStringLiteral("Hof Sonnenwiese"),
+                                     QStringLiteral("--farm-no"), QStringLiteral("4711"),
+                                     QStringLiteral("--date"), QStringLiteral("15.02.2018")},
+                scratch_.path());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QString());
     QCOMPARE(PdfPages(Out("n.pdf")), 1);

@@ -158,9 +158,7 @@ void TestPrintWindow::AnswerPrintDialog(PrintAnswer& answer) {
     });
 }
 
-void TestPrintWindow::ClickPrint() {
-    QTest::mouseClick(form_->Btn_Print, Qt::LeftButton);
-}
+void TestPrintWindow::ClickPrint() { QTest::mouseClick(form_->Btn_Print, Qt::LeftButton); }
 
 QStringList TestPrintWindow::FieldNames() const {
     QStringList names;
@@ -208,8 +206,7 @@ void TestPrintWindow::nReportOfTheVisibleWorksheet() {
         QVERIFY(!text.contains(QStringLiteral("Ertragserwartung")));
         all += text + QLatin1Char(' ');
     }
-    for (const QString& name : fields)
-        QVERIFY2(all.contains(name), qPrintable(name));
+    for (const QString& name : fields) QVERIFY2(all.contains(name), qPrintable(name));
     // A crop of the farm and an area as the worksheet holds it.
     QVERIFY(all.contains(Q(form_->NSheet().Cells(kv4::ncol::Frucht, 1))));
     QVERIFY(all.contains(Q(form_->NSheet().Cells(kv4::ncol::Ha, 1)).trimmed()));
@@ -231,10 +228,10 @@ void TestPrintWindow::p2o5ReportAfterSwitch() {
     // The demo farm fits on one A4 page.
     QCOMPARE(PageCount(answer.file), 1);
     const QString text = PageText(answer.file, 1);
-    for (const char* s : {"Betrieb:Hof Sonnenwiese", "Betr.Nr.: 276 05 123",
-                          "Datum: 15.02.2018", "Schlag", "Frucht", "ha", "Ertrags-", "erwartung",
-                          "Erntereste", "abgefahren", "Gehalt", "Bodenart", "Klasse", "Entzug",
-                          "Probe vom Herbst"})
+    for (const char* s :
+         {"Betrieb:Hof Sonnenwiese", "Betr.Nr.: 276 05 123", "Datum: 15.02.2018", "Schlag",
+          "Frucht", "ha", "Ertrags-", "erwartung", "Erntereste", "abgefahren", "Gehalt", "Bodenart",
+          "Klasse", "Entzug", "Probe vom Herbst"})
         QVERIFY2(text.contains(QString::fromUtf8(s)), s);
     QVERIFY(!text.contains(QStringLiteral("Anmerkung")));
     QVERIFY(!text.contains(QStringLiteral("N-Sollwert")));

@@ -37,7 +37,8 @@ void WriteText(const fs::path& file, const std::string& text) {
 
 std::vector<std::string> Entries(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -121,8 +122,9 @@ TEST(CropsFile, LinesCommentsAndSplit) {
     ASSERT_EQ(parsed.error, "");
     const std::vector<kv4::CropAssignment> expected = {
         {2, "Weizen", 0},
-        {6, "Zuckerr\xC3\xBC"
-            "ben ",
+        {6,
+         "Zuckerr\xC3\xBC"
+         "ben ",
          15},
         {7, "Raps; alt", 14},
     };
@@ -190,8 +192,7 @@ TEST(CropsFile, ApplyToFirstRowAndCarryToTheSameCrop) {
     EXPECT_EQ(n.Cells(kv4::ncol::BasisErtrag, 3), "75");
     EXPECT_EQ(n.Cells(kv4::ncol::NSollwert, 3), "");
     EXPECT_EQ(n.Cells(kv4::ncol::BasisErtrag, 4), "");
-    EXPECT_EQ(n.Cells(kv4::ncol::BasisErtrag, 2),
-              std::to_string(kv4::CropTable[6].BaseYield));
+    EXPECT_EQ(n.Cells(kv4::ncol::BasisErtrag, 2), std::to_string(kv4::CropTable[6].BaseYield));
     EXPECT_EQ(n.Cells(kv4::ncol::BasisErtrag, 6), "");  // trailing row
 }
 
@@ -200,9 +201,18 @@ TEST(CropsFile, ApplyToFirstRowAndCarryToTheSameCrop) {
 TEST(Csv, EveryCellQuotedOnlyWhereNeeded) {
     kv4::Worksheet w(4, 3);
     const std::vector<std::string> cells = {
-        "Schlag", "", " 2,50", "Winterweizen A,B",  // comma: no separator here
-        "a;b", "sagt \"ja\"", "zwei\nZeilen", "cr\r",
-        "   ", "\"", ";", "ü",
+        "Schlag",
+        "",
+        " 2,50",
+        "Winterweizen A,B",  // comma: no separator here
+        "a;b",
+        "sagt \"ja\"",
+        "zwei\nZeilen",
+        "cr\r",
+        "   ",
+        "\"",
+        ";",
+        "ü",
     };
     for (int i = 0; i < 12; ++i) w.SetCell(i % 4, i / 4, cells[static_cast<std::size_t>(i)]);
     EXPECT_EQ(kv4::WorksheetCsv(w),
@@ -221,8 +231,9 @@ TEST(Csv, AllRowsAndColumnsOfTheWorksheets) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), ';'), 4 * 15);
     EXPECT_NE(csv.find("\r\n;;;;;;;;;;;;;;;15\r\n"), std::string::npos);
     const std::string p = kv4::WorksheetCsv(kv4::MakePWorksheet());
-    EXPECT_TRUE(p.starts_with(
-        "Schlag;Frucht;ha;Ertragserwartung;Erntereste;Gehalt;Bodenart;Klasse;Entzug;Anmerkung;;\r\n"));
+    EXPECT_TRUE(
+        p.starts_with("Schlag;Frucht;ha;Ertragserwartung;Erntereste;Gehalt;Bodenart;Klasse;Entzug;"
+                      "Anmerkung;;\r\n"));
 }
 
 TEST(DecimalSeparator, OnlyPrintableNonNumberCharacters) {
