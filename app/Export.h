@@ -90,11 +90,6 @@ struct ExportFailure {
     std::string message;
 };
 
-// The message of a data folder without fields of 2018, the window's text.
-inline constexpr std::string_view kNoFields2018Message =
-    "Es sind keine Schl\xC3\xA4ge f\xC3\xBCr 2018 vorhanden. Legen Sie gegebnenfalls "
-    "zun\xC3\xA4"
-    "chst das Erntejahr 2018 an.";
 
 // Fails when the data folder is missing, no folder, or cannot be listed.
 std::optional<ExportFailure> CheckDataFolder(const std::string& dataFolder);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -14,6 +15,12 @@
 #include "data/ADECLARE.h"
 
 namespace kv4 {
+
+// What the user is told when the data folder holds no fields of 2018.
+inline constexpr std::string_view kNoFields2018Message =
+    "Es sind keine Schl\xC3\xA4ge f\xC3\xBCr 2018 vorhanden. Legen Sie gegebnenfalls "
+    "zun\xC3\xA4"
+    "chst das Erntejahr 2018 an.";
 
 // The field registers of the harvest year and of the three years before it.
 // Loaded once; the worksheets are built from them and nothing is written back.

@@ -8,7 +8,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
@@ -20,6 +19,7 @@
 
 #include "app/Fill.h"
 #include "app/NutrientClasses.h"
+#include "app/qt/SystemLocale.h"
 #include "app/qt/Seams.h"
 #include "app/qt/StringGrid.h"
 #include "reference/UFruchtdaten.h"
@@ -244,16 +244,7 @@ void TForm1::LoadNutrientClassTable() {
     nutrientClasses_->LoadNutrientClasses();
 }
 
-char TForm1::DecimalSeparator() const {
-    const QString point = QLocale::system().decimalPoint();
-    // A separator the cell texts cannot carry as one byte falls back to '.'.
-    if (point.size() == 1) {
-        const char16_t c = point.front().unicode();
-        if (c > 0x20 && c < 0x7F && !(c >= '0' && c <= '9') && c != '-' && c != '+')
-            return static_cast<char>(c);
-    }
-    return '.';
-}
+char TForm1::DecimalSeparator() const { return kv4gui::SystemDecimalSeparator(); }
 
 void TForm1::Button3Click() {
     StringGrid2->hide();

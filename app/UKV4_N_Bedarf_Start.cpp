@@ -14,14 +14,6 @@
 #include "dialogs/Zugang.h"
 #include "platform/Registry.h"
 
-namespace {
-
-const std::string kNoFields2018 =
-    "Es sind keine Schläge für 2018 vorhanden. Legen Sie gegebnenfalls zunächst das "
-    "Erntejahr 2018 an.";
-
-}  // namespace
-
 void TForm1::FormShow() {
     // 1. The notice; its result does not matter. Both dialogs stay children
     //    of the main window until the program ends.
@@ -60,7 +52,7 @@ void TForm1::FormShow() {
 
     // 5. Without fields of 2018 there is nothing to fill.
     if (!farm_->HasFields2018()) {
-        kv4gui::ShowErrorMessage(this, kNoFields2018);
+        kv4gui::ShowErrorMessage(this, std::string(kv4::kNoFields2018Message));
         return;
     }
 
