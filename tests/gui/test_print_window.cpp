@@ -7,13 +7,10 @@
 #include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QXmlStreamReader>
 #include <memory>
 #include <string>
 
@@ -27,43 +24,14 @@
 #include "data/FileAccess.h"
 #include "support/DemoFarm.h"
 #include "support/GuiTestSupport.h"
+#include "support/PdfReader.h"
 
 using kv4guitest::ScopedModalHook;
 
 namespace {
 
-QString Run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning() << program << args << p.readAllStandardError();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int PageCount(const QString& pdf) {
-    const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-// The words of one page joined by single blanks. The words of the bounding
-// box output, as plain pdftotext joins "Basis-" and "ertrag" of a two-line
-// heading into one word.
-QString PageText(const QString& pdf, int page) {
-    const QString html =
-        Run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
-             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    QStringList words;
-    QXmlStreamReader xml(html);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word")
-            words << xml.readElementText();
-    }
-    return words.join(QLatin1Char(' '));
-}
+// The words of one page joined by single blanks.
+QString PageText(const QString& pdf, int page) { return kv4guitest::ReadPdfPage(pdf, page).Text(); }
 
 QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -190,7 +158,7 @@ void TestPrintWindow::nReportOfTheVisibleWorksheet() {
         answer.pageWidth, answer.pageHeight, form_->logicalDpiY());
     const int pages = static_cast<int>(layout.pages.size());
     QCOMPARE_GE(pages, 2);
-    QCOMPARE(PageCount(answer.file), pages);
+    QCOMPARE(kv4guitest::PdfPageCount(answer.file), pages);
 
     QString all;
     for (int page = 1; page <= pages; ++page) {
@@ -226,7 +194,7 @@ void TestPrintWindow::p2o5ReportAfterSwitch() {
     QCOMPARE(hook_->Seen().size(), std::size_t(1));
     QVERIFY(QFile::exists(answer.file));
     // The demo farm fits on one A4 page.
-    QCOMPARE(PageCount(answer.file), 1);
+    QCOMPARE(kv4guitest::PdfPageCount(answer.file), 1);
     const QString text = PageText(answer.file, 1);
     for (const char* s :
          {"Betrieb:Hof Sonnenwiese", "Betr.Nr.: 276 05 123", "Datum: 15.02.2018", "Schlag",

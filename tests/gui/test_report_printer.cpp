@@ -4,11 +4,9 @@
 #include <QCoreApplication>
 #include <QLocale>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 #include <cmath>
 
@@ -16,6 +14,7 @@
 #include "app/Worksheet.h"
 #include "app/qt/ReportPrinter.h"
 #include "app/qt/Translations.h"
+#include "support/PdfReader.h"
 
 namespace {
 
@@ -37,63 +36,11 @@ kv4::Worksheet NSheet(int fields) {
     return w;
 }
 
-// A word of a PDF page with the top left corner of its box, in points.
-struct Word {
-    QString text;
-    double xMin = 0;
-    double yMin = 0;
-};
-
-struct Page {
-    QList<Word> words;
-
-    // All words in one text: a text that runs into its neighbour still counts.
-    QString Text() const {
-        QStringList all;
-        for (const Word& w : words) all << w.text;
-        return all.join(QLatin1Char(' '));
-    }
-    const Word* Find(const QString& text) const {
-        for (const Word& w : words)
-            if (w.text == text) return &w;
-        return nullptr;
-    }
-};
-
-QString Run(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        qWarning() << program << args << p.readAllStandardError();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int PageCount(const QString& pdf) {
-    const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
-    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
-    return m.hasMatch() ? m.captured(1).toInt() : -1;
-}
-
-Page ReadPage(const QString& pdf, int page) {
-    const QString html =
-        Run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
-             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    Page out;
-    QXmlStreamReader xml(html);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
-            Word w;
-            w.xMin = xml.attributes().value(QStringLiteral("xMin")).toDouble();
-            w.yMin = xml.attributes().value(QStringLiteral("yMin")).toDouble();
-            w.text = xml.readElementText();
-            out.words.append(w);
-        }
-    }
-    return out;
-}
+using kv4guitest::PdfInfo;
+using kv4guitest::PdfPage;
+using kv4guitest::PdfPageCount;
+using kv4guitest::PdfWord;
+using kv4guitest::ReadPdfPage;
 
 void UsePdf(QPrinter& printer, const QString& file) {
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -130,8 +77,8 @@ class TestReportPrinter : public QObject {
         QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
         QVERIFY(printer.width() > printer.height());
 
-        QCOMPARE(PageCount(pdf), 3);
-        const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+        QCOMPARE(PdfPageCount(pdf), 3);
+        const QString info = PdfInfo(pdf);
         const auto size =
             QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
                 .match(info);
@@ -141,7 +88,7 @@ class TestReportPrinter : public QObject {
         // Rows 1-43, 44-86, 87-100 (and the empty trailing row).
         const int firstRow[] = {1, 44, 87, 101};
         for (int page = 1; page <= 3; ++page) {
-            const QString text = ReadPage(pdf, page).Text();
+            const QString text = ReadPdfPage(pdf, page).Text();
             for (const char* s : {"Betrieb:Hof Meyer",
                                   "Betr.Nr.: 4711",
                                   "Datum: 01.03.2018",
@@ -175,9 +122,9 @@ class TestReportPrinter : public QObject {
 
         // Places: 600 dots are 72 points. Each text hangs from its point, so
         // texts of different sizes keep the distances of the layout.
-        const Page page = ReadPage(pdf, 1);
+        const PdfPage page = ReadPdfPage(pdf, 1);
         constexpr double kPt = 72.0 / 600.0;
-        const Word* header = page.Find(QStringLiteral("Betrieb:Hof"));
+        const PdfWord* header = page.Find(QStringLiteral("Betrieb:Hof"));
         QVERIFY(header);
         struct Place {
             QString word;
@@ -196,7 +143,7 @@ class TestReportPrinter : public QObject {
             {QStringLiteral("101"), kv4::ReportColumnStart(pw, 11), 586},
         };
         for (const Place& p : places) {
-            const Word* w = page.Find(p.word);
+            const PdfWord* w = page.Find(p.word);
             QVERIFY2(w, qPrintable(p.word));
             QVERIFY2(std::abs(w->yMin - header->yMin - (p.y - 250) * kPt) < 0.05,
                      qPrintable(QStringLiteral("%1 at y %2").arg(p.word).arg(w->yMin)));
@@ -219,8 +166,8 @@ class TestReportPrinter : public QObject {
         p.SetCell(kv4::pcol::Factor, 1, "QQ10");
         const QString pdf = dir_.filePath(QStringLiteral("p.pdf"));
         QVERIFY(kv4gui::WriteReportPdf(pdf, p, kv4::ReportKind::P2O5, {"Hof", "1", "heute"}));
-        QCOMPARE(PageCount(pdf), 1);
-        const Page page = ReadPage(pdf, 1);
+        QCOMPARE(PdfPageCount(pdf), 1);
+        const PdfPage page = ReadPdfPage(pdf, 1);
         const QString text = page.Text();
         for (const char* s : {"Betrieb:Hof", "Betr.Nr.: 1", "Datum: heute", "Ertrags-", "erwartung",
                               "Erntereste", "abgefahren", "Gehalt", "Bodenart", "Klasse", "Entzug",
@@ -230,11 +177,11 @@ class TestReportPrinter : public QObject {
         QVERIFY(!text.contains(QStringLiteral("QQ")));
         // The remark stands one column step right of "Entzug", on the row of
         // its field.
-        const Word* entzug = page.Find(QStringLiteral("Entzug"));
-        const Word* acker = page.Find(QStringLiteral("Acker"));
-        const Word* probe = page.Find(QStringLiteral("Probe"));
-        const Word* ertrags = page.Find(QStringLiteral("Ertrags-"));
-        const Word* erntereste = page.Find(QStringLiteral("Erntereste"));
+        const PdfWord* entzug = page.Find(QStringLiteral("Entzug"));
+        const PdfWord* acker = page.Find(QStringLiteral("Acker"));
+        const PdfWord* probe = page.Find(QStringLiteral("Probe"));
+        const PdfWord* ertrags = page.Find(QStringLiteral("Ertrags-"));
+        const PdfWord* erntereste = page.Find(QStringLiteral("Erntereste"));
         QVERIFY(entzug && acker && probe && ertrags && erntereste);
         QVERIFY(std::abs(probe->yMin - acker->yMin) < 0.05);
         const double step = erntereste->xMin - ertrags->xMin;
@@ -245,8 +192,8 @@ class TestReportPrinter : public QObject {
         const QString empty = dir_.filePath(QStringLiteral("empty.pdf"));
         QVERIFY(kv4gui::WriteReportPdf(empty, kv4::MakeNWorksheet(), kv4::ReportKind::N,
                                        {"Hof", "1", "heute"}));
-        QCOMPARE(PageCount(empty), 1);
-        QVERIFY(ReadPage(empty, 1).words.isEmpty());
+        QCOMPARE(PdfPageCount(empty), 1);
+        QVERIFY(ReadPdfPage(empty, 1).words.isEmpty());
     }
 
     void unwritableOutputIsAnError() {
