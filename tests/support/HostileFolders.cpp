@@ -98,6 +98,25 @@ Bytes Read(const fs::path& file) {
     return kv4::ReadFileBytes(file).bytes;
 }
 
+// An organic fertilisation and a harvest of field 1, both in `unit` with
+// the product's `groupFactor`: both pass through the unit conversion.
+void AddOrganicAndHarvest(std::vector<WorkSpec>& works, std::uint8_t unit, double groupFactor) {
+    WorkSpec harvest;
+    harvest.fieldNo = 1;
+    harvest.workType = kv4::kWorkTypeHarvest;
+    harvest.cropName = "Winterweizen";
+    harvest.amount = 80;
+    harvest.unit = unit;
+    harvest.groupFactor = groupFactor;
+    WorkSpec organic = harvest;
+    organic.workType = kv4::kWorkTypeFertilisation;
+    organic.organicMark = 1;
+    organic.organicProductMark = 1;
+    organic.nutrient1 = 0.5;
+    works.push_back(organic);
+    works.push_back(harvest);
+}
+
 // Applies `change` to every record of `size` bytes of the file.
 void PatchRecords(const fs::path& file, std::size_t size,
                   const std::function<void(Bytes& record)>& change) {
@@ -216,20 +235,7 @@ std::vector<HostileFolder> HostileFolders() {
         WriteSmallFarm(d);
         std::vector<WorkSpec> works;
         for (int unit = 15; unit <= 255; ++unit) {
-            WorkSpec harvest;
-            harvest.fieldNo = 1;
-            harvest.workType = kv4::kWorkTypeHarvest;
-            harvest.cropName = "Winterweizen";
-            harvest.amount = 80;
-            harvest.unit = static_cast<std::uint8_t>(unit);
-            harvest.groupFactor = 0.8;
-            WorkSpec organic = harvest;
-            organic.workType = kv4::kWorkTypeFertilisation;
-            organic.organicMark = 1;
-            organic.organicProductMark = 1;
-            organic.nutrient1 = 0.5;
-            works.push_back(organic);
-            works.push_back(harvest);
+            AddOrganicAndHarvest(works, static_cast<std::uint8_t>(unit), 0.8);
         }
         for (int year : {2017, 2016, 2015}) WriteYear(d, year, Fields(17), works);
     });
@@ -237,22 +243,7 @@ std::vector<HostileFolder> HostileFolders() {
         WriteSmallFarm(d);
         std::vector<WorkSpec> works;
         // Volume to mass multiplies by the factor, further units divide by it.
-        for (std::uint8_t unit : {5, 6, 9, 12}) {
-            WorkSpec harvest;
-            harvest.fieldNo = 1;
-            harvest.workType = kv4::kWorkTypeHarvest;
-            harvest.cropName = "Winterweizen";
-            harvest.amount = 80;
-            harvest.unit = unit;
-            harvest.groupFactor = 0;
-            WorkSpec organic = harvest;
-            organic.workType = kv4::kWorkTypeFertilisation;
-            organic.organicMark = 1;
-            organic.organicProductMark = 1;
-            organic.nutrient1 = 0.5;
-            works.push_back(organic);
-            works.push_back(harvest);
-        }
+        for (std::uint8_t unit : {5, 6, 9, 12}) AddOrganicAndHarvest(works, unit, 0);
         for (int year : {2017, 2016, 2015}) WriteYear(d, year, Fields(17), works);
     });
     add("FieldNumbersAbove32767", [](const fs::path& d) {
