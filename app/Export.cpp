@@ -26,7 +26,12 @@ namespace {
 // Input files are small texts and tables; a larger one is not what was meant.
 constexpr std::uintmax_t kMaxInputFileBytes = std::uintmax_t(64) << 20;
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.append(1, '"').append(text).append(1, '"');
+    return out;
+}
 
 std::string QuotedPath(const fs::path& path) { return Quoted(PathToUtf8(path)); }
 
@@ -122,8 +127,10 @@ std::optional<fs::path> FreeTempName(const fs::path& target) {
     static std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate =
-            target.parent_path() /
-            PathFromUtf8("." + PathToUtf8(target.filename()) + ".tmp" + std::to_string(random()));
+            target.parent_path() / PathFromUtf8(std::string(1, '.')
+                                                    .append(PathToUtf8(target.filename()))
+                                                    .append(".tmp")
+                                                    .append(std::to_string(random())));
         if (!EntryExists(candidate)) return candidate;
     }
     return std::nullopt;

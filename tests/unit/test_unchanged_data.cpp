@@ -2,10 +2,10 @@
 // same bytes under the same name, and the folder lists the same entries,
 // apart from the repair of the four blank-padded master-data names.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <system_error>
@@ -63,11 +63,24 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+// Whether a name can be added to the folder (a rename into it needs that):
+// tried with a probe file that is removed again at once.
+bool FolderTakesNewEntries(const fs::path& folder) {
+    const fs::path probe = folder / ".kv4-probe";
+    {
+        std::ofstream out(probe, std::ios::binary);
+        if (!out) return false;
+    }
+    std::error_code ec;
+    fs::remove(probe, ec);
+    return true;
+}
+
 // The snapshot after the repair: a padded name moves to its correct name
 // when no entry of the folder answers to that name and the folder can be
 // written.
 Snapshot WithRepairs(Snapshot snapshot, const fs::path& folder) {
-    if (::access(folder.c_str(), W_OK) != 0) return snapshot;
+    if (!FolderTakesNewEntries(folder)) return snapshot;
     for (const auto& [padded, correct] : kv4::kPaddedMasterNames) {
         bool taken = false;
         for (const auto& entry : snapshot)
