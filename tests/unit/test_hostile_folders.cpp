@@ -275,7 +275,10 @@ TEST_F(HostileFolderTest, FoldersInPlaceOfFilesCountAsMissing) {
 }
 
 TEST_F(HostileFolderTest, DanglingSymlinksCountAsMissing) {
-    const StartUpResult r = RunStartUp(Build("DanglingSymlinks"));
+    const fs::path folder = Build("DanglingSymlinks");
+    if (!fs::is_symlink(folder / "ARB2018.DAT"))
+        GTEST_SKIP() << "symbolic links cannot be created here";
+    const StartUpResult r = RunStartUp(folder);
     ASSERT_EQ(r.n.RowCount(), 5);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(r.n.Cells(NMin, 1), "");
@@ -336,8 +339,13 @@ TEST_F(HostileFolderTest, EveryCaseRunsThrough) {
         c.build(dir.path());
         const StartUpResult r = RunStartUp(dir.path());
         if (r.hasFields2018) {
+            // Without a listed field the P2O5 worksheet keeps its 5 rows.
             EXPECT_GE(r.n.RowCount(), 2);
-            EXPECT_EQ(r.n.RowCount(), r.p.RowCount());
+            if (r.n.RowCount() > 2) {
+                EXPECT_EQ(r.n.RowCount(), r.p.RowCount());
+            } else {
+                EXPECT_EQ(r.p.RowCount(), 5);
+            }
         }
         for (const std::string& m : r.messages) {
             EXPECT_TRUE(m.rfind("Fehler beim Lesen der Datei ", 0) == 0 ||
