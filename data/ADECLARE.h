@@ -31,10 +31,8 @@ inline constexpr std::size_t SoilTypeRoom = 11;
 inline constexpr std::size_t Humus = 66;        // word, tenths of a percent
 inline constexpr std::size_t P2O5Content = 85;  // Real48
 inline constexpr std::size_t StatusBits = 244;  // byte
-inline constexpr std::size_t Crop = 246;        // string, read by its length byte alone
-// Any length the byte can hold (up to 255) ends inside the record, so the
-// crop is never cut, not even into the bytes behind its declared field.
-inline constexpr std::size_t CropRoom = 255;
+inline constexpr std::size_t Crop = 246;        // string, room up to the record end
+inline constexpr std::size_t CropRoom = 252;
 }  // namespace field_offset
 static_assert(field_offset::Crop + 1 + field_offset::CropRoom <= kFieldRecordSize);
 static_assert(field_offset::P2O5Content + 6 <= field_offset::StatusBits);

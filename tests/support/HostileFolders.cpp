@@ -139,7 +139,7 @@ void ForEachYearFile(const fs::path& folder,
     for (const char* name : kYearFiles) f(folder / name, IsFieldFile(name));
 }
 
-constexpr std::size_t kFieldStrings[][2] = {{5, 15}, {54, 11}, {246, 255}};
+constexpr std::size_t kFieldStrings[][2] = {{5, 15}, {54, 11}, {246, 252}};
 constexpr std::size_t kWorkStrings[][2] = {{25, 15}};
 constexpr std::size_t kFieldReals[] = {21, 85};
 constexpr std::size_t kWorkReals[] = {41, 106, 119, 126, 132, 138};

@@ -170,12 +170,11 @@ TEST_F(HostileFolderTest, LengthBytesOf255AreCutToTheirField) {
     EXPECT_TRUE(r.messages.empty());
     const std::vector<std::uint8_t> file = kv4::ReadFileBytes(folder / "SCHL2018.DAT").bytes;
     const std::span<const std::uint8_t> first(file.data(), kv4::kFieldRecordSize);
-    // The name takes its 15 bytes; the crop all 255, which still end inside
-    // the record.
+    // The name takes its 15 bytes, the crop the 252 up to the record's end.
     EXPECT_EQ(r.n.Cells(kv4::ncol::Schlag, 1), kv4::Cp1252ToUtf8(first.subspan(6, 15)));
-    EXPECT_EQ(r.n.Cells(kv4::ncol::Frucht, 1), kv4::Cp1252ToUtf8(first.subspan(247, 255)));
+    EXPECT_EQ(r.n.Cells(kv4::ncol::Frucht, 1), kv4::Cp1252ToUtf8(first.subspan(247, 252)));
     EXPECT_EQ(r.p.Cells(kv4::pcol::Bodenart, 1), kv4::Cp1252ToUtf8(first.subspan(55, 11)));
-    // No 15-character crop name of a harvest equals a 255-character crop.
+    // No 15-character crop name of a harvest equals a 252-character crop.
     EXPECT_EQ(r.n.Cells(Ertragserwartung, 1), "    0");
     // An 11-character soil type stands in no group of 5-character names.
     EXPECT_EQ(r.p.Cells(kv4::pcol::Klasse, 1), " ");

@@ -62,24 +62,6 @@ TEST(Records, FieldRecordDecodesTheDocumentedOffsets) {
               "ben");
 }
 
-TEST(Records, CropIsReadByItsLengthByteUpToTheLongestItCanHold) {
-    // The crop's length byte is taken as it stands; its longest text runs
-    // into the bytes behind the field (499 and on), which are part of it then.
-    std::vector<std::uint8_t> b(kv4::kFieldRecordSize, 0);
-    for (std::size_t i = 247; i < kv4::kFieldRecordSize; ++i)
-        b[i] = static_cast<std::uint8_t>('a' + (i % 26));
-    const auto cropOf = [&b](std::uint8_t length) {
-        b[246] = length;
-        return kv4::FieldRecord(
-                   std::span<const std::uint8_t, kv4::kFieldRecordSize>(b.data(), b.size()))
-            .Crop();
-    };
-    const std::string all(b.begin() + 247, b.begin() + 247 + 255);
-    for (const int length : {0, 1, 252, 253, 254, 255}) {
-        EXPECT_EQ(cropOf(static_cast<std::uint8_t>(length)), all.substr(0, length)) << length;
-    }
-}
-
 TEST(Records, WorkRecordDecodesTheDocumentedOffsets) {
     std::vector<std::uint8_t> b(kv4::kWorkRecordSize, 0x77);
     b[2] = 0xE8;  // 1000, unsigned
