@@ -62,6 +62,27 @@ TEST(Records, FieldRecordDecodesTheDocumentedOffsets) {
               "ben");
 }
 
+TEST(Records, CropIsCutToItsFieldWhateverItsLengthByteSays) {
+    // The crop field holds 252 characters behind its length byte; a larger
+    // length byte must not pull in the bytes behind the field.
+    std::vector<std::uint8_t> b(kv4::kFieldRecordSize, 0);
+    for (std::size_t i = 247; i < kv4::kFieldRecordSize; ++i)
+        b[i] = static_cast<std::uint8_t>('a' + (i % 26));
+    const auto cropOf = [&b](std::uint8_t length) {
+        b[246] = length;
+        return kv4::FieldRecord(
+                   std::span<const std::uint8_t, kv4::kFieldRecordSize>(b.data(), b.size()))
+            .Crop();
+    };
+    const std::string field(b.begin() + 247, b.begin() + 247 + 252);
+    for (const int length : {0, 1, 251, 252}) {
+        EXPECT_EQ(cropOf(static_cast<std::uint8_t>(length)), field.substr(0, length)) << length;
+    }
+    for (const int length : {253, 254, 255}) {
+        EXPECT_EQ(cropOf(static_cast<std::uint8_t>(length)), field) << length;
+    }
+}
+
 TEST(Records, WorkRecordDecodesTheDocumentedOffsets) {
     std::vector<std::uint8_t> b(kv4::kWorkRecordSize, 0x77);
     b[2] = 0xE8;  // 1000, unsigned
