@@ -489,13 +489,17 @@ struct RegistryFileReader::Tree {
         return true;
     }
 
-    std::optional<std::uint32_t> Child(std::uint32_t parent, U16View name) {
+    std::optional<std::uint32_t> Child(std::uint32_t parent, U16View rawName) {
+        // A name with a broken surrogate is kept as it reads in UTF-8 (with
+        // a replacement character), so that the name handed out opens the key.
+        std::string utf8 = ToUtf8(rawName);
+        const std::u16string name = FromUtf8(utf8);
         std::u16string key = Key(parent, name);
         const auto it = index.find(key);
         if (it != index.end()) return it->second;
         if (!Take()) return std::nullopt;
         const auto child = static_cast<std::uint32_t>(nodes.size());
-        nodes.push_back(Node{ToUtf8(name), {}, {}});
+        nodes.push_back(Node{std::move(utf8), {}, {}});
         nodes[parent].children.push_back(child);
         index.emplace(std::move(key), child);
         return child;

@@ -534,6 +534,24 @@ std::string Repeated(const std::string& part, std::size_t times) {
     return out;
 }
 
+// A key name with a broken UTF-16 surrogate is handed out with a
+// replacement character, and that name opens the key again.
+TEST(RegistryFile, KeyNamesWithBrokenSurrogatesOpenByTheirListedName) {
+    Bytes file = Utf16LeWithBom(
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Ab");
+    file.push_back(0x00);  // a lone high surrogate, U+D800
+    file.push_back(0xD8);
+    const Bytes rest = Utf16LeWithBom("c\\Kornavis.INI\\Setup]\r\n\"Daten\"=\"C:\\\\K4\"\r\n");
+    file.insert(file.end(), rest.begin() + 2, rest.end());
+    kv4::RegistryFileReader reader(file);
+    ASSERT_TRUE(reader.OpenKey("Software"));
+    const std::vector<std::string> names = reader.GetKeyNames();
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(names[0], "Ab\uFFFDc");
+    EXPECT_TRUE(reader.OpenKey("Software\\" + names[0]));
+    EXPECT_EQ(kv4::LocateDataFolderFromRegistry(reader), "C:\\K4");
+}
+
 TEST(RegistryFile, DeepNestingIsSearchedUpToTheLimitAndNeverOverflows) {
     const std::string head = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\";
     const auto file = [&](std::size_t depth) {
