@@ -8,7 +8,8 @@
 #
 # Environment: KV4_FUZZ_BUILD (build folder, default build-fuzz),
 # KV4_FUZZ_JOBS (build jobs, default 2), KV4_FUZZ_TARGETS (a blank-separated
-# choice of targets, default all). The corpus grows in
+# choice of targets, default all), KV4_FUZZ_SEED (libFuzzer's seed, default
+# random; a fixed seed repeats the same inputs). The corpus grows in
 # <build>/fuzz-corpus/<target> and is kept between runs; findings are
 # written to <build>/fuzz-artifacts/<target>/.
 set -euo pipefail
@@ -38,6 +39,8 @@ if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 export ASAN_OPTIONS="detect_leaks=1:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:${UBSAN_OPTIONS:-}"
 
+seed=()
+[ -n "${KV4_FUZZ_SEED:-}" ] && seed=(-seed="$KV4_FUZZ_SEED")
 failed=()
 for t in "${targets[@]}"; do
   corpus="$build/fuzz-corpus/$t"
@@ -47,7 +50,7 @@ for t in "${targets[@]}"; do
   max_len=16384
   echo "== $t (${limit[*]}, max_len=$max_len)"
   start=$(date +%s)
-  if "$build/fuzz/$t" "${limit[@]}" -max_len="$max_len" -timeout=30 -rss_limit_mb=2048 \
+  if "$build/fuzz/$t" "${limit[@]}" "${seed[@]}" -max_len="$max_len" -timeout=30 -rss_limit_mb=2048 \
        -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" "$seeds/$t" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
