@@ -13,7 +13,7 @@
 namespace kv4 {
 
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::size_t size() const { return bytes_.size(); }
@@ -42,7 +42,7 @@ public:
         return bytes_.subspan(offset, width);
     }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
 };
 
@@ -62,5 +62,13 @@ std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes);
 // UTF-8 to Windows-1252, for tests and tools that write records; characters
 // that have no Windows-1252 code become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// Appends the UTF-8 bytes of one code point (surrogates and values beyond
+// Unicode as U+FFFD).
+void AppendUtf8(std::string& out, char32_t c);
+
+// Equal apart from the letter case of A-Z: how Windows matches file names
+// of the farm data.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace kv4

@@ -6,6 +6,8 @@
 #include <memory>
 #include <system_error>
 
+#include "data/ByteReader.h"
+
 namespace kv4 {
 
 namespace fs = std::filesystem;
@@ -31,17 +33,6 @@ bool IsRegularFile(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec);
 }
-
-#ifndef _WIN32
-bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-#endif
 
 }  // namespace
 
@@ -113,8 +104,7 @@ FileContent ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
 }
 
 std::string ReasonText(const std::error_code& error) {
-    if (error.category() != std::generic_category() &&
-        error.category() != std::system_category()) {
+    if (error.category() != std::generic_category() && error.category() != std::system_category()) {
         return error.message();
     }
     const std::error_condition condition = error.default_error_condition();

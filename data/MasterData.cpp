@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "data/ADECLARE.h"
+#include "data/ByteReader.h"
 #include "data/FileAccess.h"
 
 namespace kv4 {
@@ -15,17 +16,6 @@ namespace fs = std::filesystem;
 std::array<MasterList, kLoadedMasterFiles> MasterLists;
 
 namespace {
-
-#ifndef _WIN32
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c); };
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-#endif
 
 // Any directory entry of that name, file or folder, hidden or not.
 bool AnyEntryNamed(const fs::path& dir, const std::string& name) {

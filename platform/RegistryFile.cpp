@@ -24,24 +24,6 @@ using U16View = std::u16string_view;
 
 // ---- Text encodings ---------------------------------------------------------
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
 // Unpaired surrogates (Wine writes UTF-16 units one by one) become U+FFFD.
 std::string ToUtf8(U16View s) {
     std::string out;
@@ -637,17 +619,6 @@ std::string RegistryFileReader::ReadString(const std::string& name) {
 void RegistryFileReader::CloseKey() { open_.reset(); }
 
 namespace {
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) {
-            return (c >= 'A' && c <= 'Z') ? char(c + 32) : char(c);
-        };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 // `name` in `dir`: exactly when it exists, otherwise an entry that differs
 // only in letter case, as Wine finds DOS names on a Unix file system.
