@@ -19,9 +19,10 @@
 
 #include "app/Fill.h"
 #include "app/NutrientClasses.h"
-#include "app/qt/SystemLocale.h"
+#include "app/qt/DesignFont.h"
 #include "app/qt/Seams.h"
 #include "app/qt/StringGrid.h"
+#include "app/qt/SystemLocale.h"
 #include "reference/UFruchtdaten.h"
 
 namespace {
@@ -99,11 +100,7 @@ TForm1::TForm1(QWidget* parent, StartUp startUp)
       startUp_(startUp) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kornavis 4 Düngerbedarfsermittlung  V0.90"));
-    // MS Sans Serif exists only on Windows; elsewhere the default sans serif.
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(10);
-    setFont(font);
+    setFont(kv4gui::DesignFont(10));
     resize(kClientWidth, kClientHeight);
 
     BuildControls();

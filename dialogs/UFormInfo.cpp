@@ -7,32 +7,20 @@
 #include <QShowEvent>
 
 #include "app/InfoText.h"
+#include "app/qt/DesignFont.h"
 
 namespace kv4gui {
 
-namespace {
-
-// The designer's font, else one of its metrics, else the sans-serif default.
-QFont DesignFont() {
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
-}  // namespace
-
 TTFormInfo::TTFormInfo(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Informationen"));
-    setFont(DesignFont());
+    setFont(DesignFont(8));
     resize(870, 600);
     move(266, 96);
 
     MemoInfo = new QPlainTextEdit(this);
     MemoInfo->setObjectName(QStringLiteral("MemoInfo"));
     MemoInfo->setGeometry(24, 24, 825, 465);
-    QFont memoFont = DesignFont();
+    QFont memoFont = DesignFont(8);
     memoFont.setPixelSize(15);
     memoFont.setBold(true);
     MemoInfo->setFont(memoFont);

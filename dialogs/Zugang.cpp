@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "app/qt/DesignFont.h"
 #include "app/qt/Seams.h"
 
 namespace kv4gui {
@@ -34,15 +35,6 @@ constexpr Qt::CaseSensitivity kPathCase = Qt::CaseInsensitive;
 #else
 constexpr Qt::CaseSensitivity kPathCase = Qt::CaseSensitive;
 #endif
-
-// The designer's font, else one of its metrics, else the sans-serif default.
-QFont DesignFont() {
-    QFont font(QStringLiteral("MS Sans Serif"), 8);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
 
 std::filesystem::path ToPath(const QString& folder) {
 #ifdef _WIN32
@@ -204,7 +196,7 @@ TFZugang::TFZugang(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Kornavis Daten"));
-    setFont(DesignFont());
+    setFont(DesignFont(8));
     setFixedSize(301, 297);
 
     // Created first so that it lies beneath the controls it frames.
