@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's archive, only what is missing.
-# Usage: scripts/deps.sh [run|test]
+# Usage: scripts/deps.sh [run|test|windows]
 set -euo pipefail
 want=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
       libbenchmark-dev)
 case "${1:-test}" in
   test) want+=(clang libclang-rt-14-dev poppler-utils) ;;
   run) want+=(fonts-dejavu-core) ;;
+  # The Windows stage: cross compiler, GoogleTest sources, Wine.
+  windows) want=(cmake make g++-mingw-w64-x86-64-posix googletest locales wine wine64) ;;
 esac
 missing=()
 for p in "${want[@]}"; do

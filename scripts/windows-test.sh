@@ -10,18 +10,7 @@ cd "$root"
 build="$(realpath -m "${1:-build-win}")"
 jobs=2
 
-want=(cmake make g++-mingw-w64-x86-64-posix googletest locales wine wine64)
-missing=()
-for p in "${want[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "Installiere fehlende Pakete: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
-fi
+scripts/deps.sh windows
 
 # A German locale for Wine, inside the build folder (the toolchain points
 # LOCPATH there): the host need not have de_DE.UTF-8 generated.
