@@ -14,6 +14,7 @@
 #include "app/NutrientClasses.h"
 #include "app/Recalc.h"
 #include "data/ADECLARE.h"
+#include "data/ByteReader.h"
 #include "data/FileAccess.h"
 #include "reference/UFruchtdaten.h"
 
@@ -41,31 +42,7 @@ std::string LastReason() { return std::generic_category().message(errno); }
 bool IsValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        int follow = 0;
-        char32_t min = 0;
-        char32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            follow = 1, min = 0x80, code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            follow = 2, min = 0x800, code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            follow = 3, min = 0x10000, code = c & 0x07;
-        } else {
-            return false;
-        }
-        if (text.size() - i <= static_cast<std::size_t>(follow)) return false;
-        for (int k = 1; k <= follow; ++k) {
-            const auto f = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((f & 0xC0) != 0x80) return false;
-            code = (code << 6) | (f & 0x3F);
-        }
-        // Overlong forms, surrogates and code points beyond Unicode.
-        if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-        i += static_cast<std::size_t>(follow) + 1;
+        if (!DecodeUtf8(text, i)) return false;
     }
     return true;
 }

@@ -105,50 +105,46 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
-        const auto lead = static_cast<std::uint8_t>(utf8[i]);
-        std::size_t count = 0;
-        char32_t c = 0;
-        if (lead < 0x80) {
-            c = lead;
-        } else if ((lead & 0xE0) == 0xC0) {
-            count = 1;
-            c = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            count = 2;
-            c = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            count = 3;
-            c = lead & 0x07;
+        if (const std::optional<char32_t> c = DecodeUtf8(utf8, i)) {
+            out.push_back(ToCp1252(*c));
         } else {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        bool valid = i + count < utf8.size();
-        for (std::size_t k = 1; valid && k <= count; ++k) {
-            const auto cont = static_cast<std::uint8_t>(utf8[i + k]);
-            if ((cont & 0xC0) != 0x80) {
-                valid = false;
-            } else {
-                c = (c << 6) | (cont & 0x3F);
-            }
-        }
-        // Overlong forms and surrogates are as broken as a cut sequence.
-        constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-        if (valid && (c < kMinimum[count] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)) {
-            valid = false;
-        }
-        if (!valid) {
             // Skip the lead byte only, so a broken sequence costs one '?'
             // and the following characters survive.
             out.push_back('?');
             ++i;
-            continue;
         }
-        out.push_back(ToCp1252(c));
-        i += count + 1;
     }
     return out;
+}
+
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos) {
+    if (pos >= text.size()) return std::nullopt;
+    const auto lead = static_cast<std::uint8_t>(text[pos]);
+    std::size_t count = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        count = 1, c = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        count = 2, c = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        count = 3, c = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() - pos <= count) return std::nullopt;
+    for (std::size_t k = 1; k <= count; ++k) {
+        const auto cont = static_cast<std::uint8_t>(text[pos + k]);
+        if ((cont & 0xC0) != 0x80) return std::nullopt;
+        c = (c << 6) | (cont & 0x3F);
+    }
+    // Overlong forms and surrogates are as broken as a cut sequence.
+    constexpr char32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kMinimum[count] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return std::nullopt;
+    pos += count + 1;
+    return c;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {

@@ -63,6 +63,12 @@ std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes);
 // that have no Windows-1252 code become '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// The code point of the UTF-8 sequence that starts at `pos`, and `pos`
+// moved behind it; nullopt (and `pos` unchanged) for a byte that starts no
+// valid sequence: a stray continuation byte, a cut or overlong sequence, a
+// surrogate or a value beyond Unicode.
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos);
+
 // Appends the UTF-8 bytes of one code point (surrogates and values beyond
 // Unicode as U+FFFD).
 void AppendUtf8(std::string& out, char32_t c);

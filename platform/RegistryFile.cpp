@@ -63,41 +63,16 @@ std::u16string FromUtf8(std::string_view s) {
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
-        const auto lead = static_cast<std::uint8_t>(s[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
+        const std::optional<char32_t> c = DecodeUtf8(s, i);
+        if (!c) {
+            AppendCp1252(out, static_cast<std::uint8_t>(s[i]));
             ++i;
-            continue;
-        }
-        std::size_t count = 0;
-        char32_t c = 0;
-        char32_t minimum = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            count = 1, c = lead & 0x1F, minimum = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            count = 2, c = lead & 0x0F, minimum = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            count = 3, c = lead & 0x07, minimum = 0x10000;
-        }
-        bool valid = count > 0 && i + count < s.size();
-        for (std::size_t k = 1; valid && k <= count; ++k) {
-            const auto cont = static_cast<std::uint8_t>(s[i + k]);
-            if ((cont & 0xC0) != 0x80) valid = false;
-            c = (c << 6) | (cont & 0x3F);
-        }
-        if (valid && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) valid = false;
-        if (!valid) {
-            AppendCp1252(out, lead);
-            ++i;
-            continue;
-        }
-        if (c >= 0x10000) {
-            out.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
-            out.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else if (*c >= 0x10000) {
+            out.push_back(char16_t(0xD800 + ((*c - 0x10000) >> 10)));
+            out.push_back(char16_t(0xDC00 + ((*c - 0x10000) & 0x3FF)));
         } else {
-            out.push_back(char16_t(c));
+            out.push_back(char16_t(*c));
         }
-        i += count + 1;
     }
     return out;
 }

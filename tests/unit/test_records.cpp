@@ -416,3 +416,20 @@ TEST(FileReasons, CommonReasonsAreGerman) {
     const std::error_code other = std::make_error_code(errc::protocol_error);
     EXPECT_EQ(kv4::ReasonText(other), other.message());
 }
+
+// One decoder serves record texts, registry files and the crops file: a
+// broken sequence leaves the position at its lead byte for the caller.
+TEST(Utf8, DecodesWholeSequencesAndRefusesBrokenOnes) {
+    std::size_t pos = 0;
+    const std::string text = "a\xC3\xBC\xF0\x9F\x8C\xBE";
+    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{'a'});
+    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{0xFC});
+    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{0x1F33E});
+    EXPECT_EQ(pos, text.size());
+    for (const std::string broken :
+         {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"}) {
+        pos = 0;
+        EXPECT_EQ(kv4::DecodeUtf8(broken, pos), std::nullopt);
+        EXPECT_EQ(pos, 0u);
+    }
+}
