@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/UKV4_N_Bedarf.h"
-#include "app/qt/Seams.h"
-#include "app/qt/Translations.h"
+#include "dialogs/Seams.h"
+#include "app/Translations.h"
 #include "data/ADECLARE.h"
 
 int main(int argc, char* argv[]) {

@@ -17,12 +17,12 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "app/Fill.h"
-#include "app/NutrientClasses.h"
-#include "app/qt/DesignFont.h"
-#include "app/qt/Seams.h"
-#include "app/qt/StringGrid.h"
-#include "app/qt/SystemLocale.h"
+#include "worksheets/Fill.h"
+#include "reference/NutrientClasses.h"
+#include "dialogs/DesignFont.h"
+#include "dialogs/Seams.h"
+#include "app/StringGrid.h"
+#include "render/SystemLocale.h"
 #include "reference/UFruchtdaten.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Worksheet.h"
+#include "worksheets/Worksheet.h"
 
 class QLabel;
 class QLineEdit;

@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
-#include "app/Editing.h"
-#include "app/NumberFormat.h"
-#include "app/Recalc.h"
+#include "worksheets/Editing.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Recalc.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "app/qt/Seams.h"
-#include "app/qt/StringGrid.h"
+#include "dialogs/Seams.h"
+#include "app/StringGrid.h"
 
 namespace {
 

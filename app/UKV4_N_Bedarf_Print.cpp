@@ -2,11 +2,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "app/ReportLayout.h"
+#include "worksheets/ReportLayout.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "app/qt/ReportPrinter.h"
-#include "app/qt/Seams.h"
-#include "app/qt/StringGrid.h"
+#include "render/ReportPrinter.h"
+#include "dialogs/Seams.h"
+#include "app/StringGrid.h"
 
 void TForm1::Btn_PrintClick() {
     // The visible worksheet is printed. Its own flag decides, not whether it

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "app/Fill.h"
+#include "worksheets/Fill.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "app/qt/Seams.h"
+#include "dialogs/Seams.h"
 #include "data/ADECLARE.h"
 #include "data/MasterData.h"
 #include "dialogs/UFormInfo.h"

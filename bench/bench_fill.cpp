@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Fill.h"
-#include "app/NutrientClasses.h"
-#include "app/Worksheet.h"
+#include "worksheets/Fill.h"
+#include "reference/NutrientClasses.h"
+#include "worksheets/Worksheet.h"
 #include "support/RecordWriter.h"
 
 #ifdef __GLIBC__

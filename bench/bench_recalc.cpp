@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/Recalc.h"
-#include "app/Worksheet.h"
+#include "worksheets/Recalc.h"
+#include "worksheets/Worksheet.h"
 
 namespace {
 

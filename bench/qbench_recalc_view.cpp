@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "app/Recalc.h"
+#include "worksheets/Recalc.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "app/Worksheet.h"
-#include "app/qt/StringGrid.h"
+#include "worksheets/Worksheet.h"
+#include "app/StringGrid.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
-#include "app/InfoText.h"
-#include "app/qt/DesignFont.h"
+#include "reference/InfoText.h"
+#include "dialogs/DesignFont.h"
 
 namespace kv4gui {
 

@@ -19,8 +19,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/qt/DesignFont.h"
-#include "app/qt/Seams.h"
+#include "dialogs/DesignFont.h"
+#include "dialogs/Seams.h"
 
 namespace kv4gui {
 

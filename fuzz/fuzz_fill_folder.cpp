@@ -18,11 +18,11 @@
 #include <system_error>
 #include <vector>
 
-#include "app/Fill.h"
-#include "app/NumberFormat.h"
-#include "app/NutrientClasses.h"
-#include "app/Recalc.h"
-#include "app/Worksheet.h"
+#include "worksheets/Fill.h"
+#include "worksheets/NumberFormat.h"
+#include "reference/NutrientClasses.h"
+#include "worksheets/Recalc.h"
+#include "worksheets/Worksheet.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/NumberFormat.h"
-#include "app/Recalc.h"
-#include "app/Worksheet.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Recalc.h"
+#include "worksheets/Worksheet.h"
 #include "fuzz/FuzzInput.h"
 
 using kv4fuzz::Check;

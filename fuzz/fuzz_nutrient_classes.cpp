@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/NutrientClasses.h"
+#include "reference/NutrientClasses.h"
 #include "fuzz/FuzzInput.h"
 
 using kv4fuzz::Check;

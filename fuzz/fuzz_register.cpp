@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Fill.h"
+#include "worksheets/Fill.h"
 #include "data/ADECLARE.h"
 #include "fuzz/FuzzInput.h"
 

@@ -24,10 +24,9 @@ case "${1:-}" in
 esac
 build="${KV4_FUZZ_BUILD:-build-fuzz}"
 jobs="${KV4_FUZZ_JOBS:-2}"
-read -r -a targets <<<"${KV4_FUZZ_TARGETS:-fuzz_register fuzz_nutrient_classes fuzz_registry fuzz_numbers fuzz_fill_folder}"
+read -r -a targets <<<"${KV4_FUZZ_TARGETS:-$(tr '\n' ' ' <fuzz/targets.txt)}"
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DKV4_BUILD_FUZZ=ON -DKV4_BUILD_GUI=OFF -DKV4_BUILD_TESTS=OFF >/dev/null
+cmake --preset fuzz -B "$build" >/dev/null
 cmake --build "$build" -j "$jobs" --target "${targets[@]}" make_fuzz_seeds
 
 seeds="$build/fuzz-seeds"

@@ -19,7 +19,7 @@ fi
 build="${KV4_BUILD_DIR:-build}"
 case "$build" in /*) ;; *) build="$root/$build" ;; esac
 scripts/deps.sh run
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default -B "$build" >/dev/null
 cmake --build "$build" -j "${KV4_JOBS:-$(nproc)}" --target KV4_N_Bedarf make_demo_farm
 
 demo="$build/demo"

@@ -9,19 +9,19 @@ scripts/deps.sh test
 jobs="$(nproc)"
 
 echo "== Build and test (plain) =="
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV4_BUILD_BENCH=ON >/dev/null
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+cmake --preset default >/dev/null
+cmake --build --preset default -j "$jobs"
+cmake --build --preset default --target format-check
+ctest --preset default -j "$jobs"
 
 # The window-free library and its tests for 64-bit Windows, run under Wine.
 # Where Wine cannot start, the script says so and skips that stage.
 scripts/windows-test.sh build-win
 
 echo "== Build and test (AddressSanitizer + UndefinedBehaviorSanitizer) =="
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKV4_SANITIZE=ON >/dev/null
-cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs"
 
 # Fuzzing, short budget: every libFuzzer target for a few seconds on seeds
 # cut from the demo farm (clang-14, AddressSanitizer + UBSan), with a fixed

@@ -21,8 +21,7 @@ if [ ! -d "$build/locale/de_DE.UTF-8" ]; then
 fi
 
 echo "== Windows: Cross-Build (mingw-w64) =="
-cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DKV4_BUILD_GUI=OFF -DKV4_BUILD_TESTS=ON >/dev/null
+cmake --preset windows-cross -B "$build" >/dev/null
 cmake --build "$build" -j "$jobs"
 
 # Wine only for console programs: no display, no debug chatter, no Mono or

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Export.h"
-#include "app/qt/ReportPrinter.h"
-#include "app/qt/SystemLocale.h"
+#include "export/Export.h"
+#include "render/ReportPrinter.h"
+#include "render/SystemLocale.h"
 #include "data/FileAccess.h"
 
 namespace {

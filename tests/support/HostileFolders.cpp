@@ -7,8 +7,8 @@
 #include <system_error>
 #include <utility>
 
-#include "app/NumberFormat.h"
-#include "app/Recalc.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Recalc.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"

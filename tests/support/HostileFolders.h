@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Fill.h"
-#include "app/NutrientClasses.h"
-#include "app/Worksheet.h"
+#include "worksheets/Fill.h"
+#include "reference/NutrientClasses.h"
+#include "worksheets/Worksheet.h"
 
 namespace kv4test {
 

@@ -1,0 +1,215 @@
+#include "app/StringGrid.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <algorithm>
+
+namespace kv4gui {
+
+namespace {
+// The grid line lies outside the cell, so a column of width w takes w + 1
+// pixels, and a cell rectangle is exactly w wide.
+constexpr int kGridLine = 1;
+}  // namespace
+
+WorksheetModel::WorksheetModel(kv4::Worksheet& sheet, QObject* parent)
+    : QAbstractTableModel(parent),
+      sheet_(sheet),
+      rows_(sheet.RowCount()),
+      cols_(sheet.ColCount()),
+      revision_(sheet.Revision()) {}
+
+int WorksheetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int WorksheetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : cols_;
+}
+
+QVariant WorksheetModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return {};
+    switch (role) {
+        case Qt::DisplayRole: {
+            const std::string& text = sheet_.Cells(index.column(), index.row());
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        }
+        case Qt::BackgroundRole:
+            if (index.row() == 0) return headingBackground_;
+            break;
+        case Qt::ForegroundRole:
+            if (index.row() == 0) return headingText_;
+            break;
+        default:
+            break;
+    }
+    return {};
+}
+
+Qt::ItemFlags WorksheetModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    // The heading row can never become the current cell.
+    if (index.row() == 0) return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+void WorksheetModel::Refresh() {
+    if (sheet_.RowCount() != rows_ || sheet_.ColCount() != cols_) {
+        beginResetModel();
+        rows_ = sheet_.RowCount();
+        cols_ = sheet_.ColCount();
+        revision_ = sheet_.Revision();
+        endResetModel();
+        return;
+    }
+    if (sheet_.Revision() == revision_) return;
+    revision_ = sheet_.Revision();
+    if (rows_ > 0 && cols_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+}
+
+void WorksheetModel::SetHeadingColors(const QBrush& background, const QBrush& text) {
+    headingBackground_ = background;
+    headingText_ = text;
+    if (cols_ > 0 && rows_ > 0) emit dataChanged(index(0, 0), index(0, cols_ - 1));
+}
+
+TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)
+    : QTableView(parent), model_(new WorksheetModel(sheet, this)) {
+    setModel(model_);
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->setMinimumSectionSize(0);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+    }
+    verticalHeader()->setDefaultSectionSize(kDefaultRowHeight + kGridLine);
+    horizontalHeader()->setDefaultSectionSize(64 + kGridLine);
+    setShowGrid(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    // A text wider than its cell is cut at the cell's edge, not shortened.
+    setTextElideMode(Qt::ElideNone);
+    ApplyHeadingColors();
+
+    // A reset (the row count changed) keeps the current cell where it can.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+        savedCol_ = Col();
+        savedRow_ = Row();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this,
+            [this] { SetCurrentCell(savedCol_, std::max(savedRow_, 1)); });
+    SetCurrentCell(0, 1);
+}
+
+int TStringGrid::ColCount() const { return model_->columnCount(); }
+int TStringGrid::RowCount() const { return model_->rowCount(); }
+
+int TStringGrid::Col() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : 0;
+}
+
+int TStringGrid::Row() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void TStringGrid::SetRow(int r) {
+    if (r < 1 || r >= RowCount() || r == Row()) return;
+    SetCurrentCell(Col(), r);
+    emit Click();
+}
+
+void TStringGrid::SetCurrentCell(int c, int r) {
+    if (RowCount() < 2 || ColCount() < 1) return;
+    r = std::clamp(r, 1, RowCount() - 1);
+    c = std::clamp(c, 0, ColCount() - 1);
+    selectionModel()->setCurrentIndex(model_->index(r, c), QItemSelectionModel::ClearAndSelect);
+}
+
+void TStringGrid::SetColWidth(int c, int width) {
+    if (c < 0 || c >= ColCount()) return;
+    if (width <= 0) {
+        setColumnHidden(c, true);
+        return;
+    }
+    setColumnHidden(c, false);
+    setColumnWidth(c, width + kGridLine);
+}
+
+int TStringGrid::ColWidth(int c) const {
+    if (c < 0 || c >= ColCount() || isColumnHidden(c)) return 0;
+    return columnWidth(c) - kGridLine;
+}
+
+void TStringGrid::SetColWidths(std::span<const int> widths) {
+    for (std::size_t c = 0; c < widths.size(); ++c) SetColWidth(static_cast<int>(c), widths[c]);
+}
+
+QRect TStringGrid::CellRect(int c, int r) const {
+    if (c < 0 || c >= ColCount() || r < 0 || r >= RowCount()) return {};
+    return visualRect(model_->index(r, c));
+}
+
+// The mouse is handled here rather than by the item view: a press moves the
+// current cell (never onto the heading row), the release raises Click, and
+// nothing else (drag, edit, deselect) may happen.
+void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    pressedOnData_ = false;
+    if (event->button() != Qt::LeftButton) return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid() || index.row() == 0) return;
+    pressedOnData_ = true;
+    SetCurrentCell(index.column(), index.row());
+}
+
+void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (!pressedOnData_ || !(event->buttons() & Qt::LeftButton)) return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && index.row() > 0 && index != currentIndex())
+        SetCurrentCell(index.column(), index.row());
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || !pressedOnData_) return;
+    pressedOnData_ = false;
+    emit Click();
+}
+
+void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+
+void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex before = currentIndex();
+    QTableView::keyPressEvent(event);
+    if (currentIndex() != before && Row() > 0) emit Click();
+}
+
+QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
+    if (next.isValid() && next.row() == 0)
+        next = RowCount() > 1 ? model_->index(1, next.column()) : currentIndex();
+    return next;
+}
+
+void TStringGrid::keyboardSearch(const QString&) {
+    // Typing does not jump to a matching cell.
+}
+
+void TStringGrid::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) ApplyHeadingColors();
+}
+
+void TStringGrid::ApplyHeadingColors() {
+    model_->SetHeadingColors(palette().button(), palette().buttonText());
+}
+
+}  // namespace kv4gui

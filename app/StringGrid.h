@@ -1,0 +1,92 @@
+#pragma once
+// The worksheet grids: a read-only table view over a kv4::Worksheet whose
+// row 0 is the fixed heading row. Cells are UTF-8 in the worksheet and
+// QString only here.
+#include <QAbstractTableModel>
+#include <QBrush>
+#include <QTableView>
+#include <span>
+
+#include "worksheets/Worksheet.h"
+
+namespace kv4gui {
+
+class WorksheetModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit WorksheetModel(kv4::Worksheet& sheet, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    // Announces a recalculation once: one dataChanged over the whole sheet,
+    // or a reset when the number of rows changed; nothing when nothing did.
+    void Refresh();
+
+    kv4::Worksheet& Sheet() { return sheet_; }
+    void SetHeadingColors(const QBrush& background, const QBrush& text);
+
+  private:
+    kv4::Worksheet& sheet_;
+    int rows_;
+    int cols_;
+    unsigned long long revision_;
+    QBrush headingBackground_;
+    QBrush headingText_;
+};
+
+class TStringGrid : public QTableView {
+    Q_OBJECT
+  public:
+    static constexpr int kDefaultRowHeight = 24;
+
+    explicit TStringGrid(kv4::Worksheet& sheet, QWidget* parent = nullptr);
+
+    WorksheetModel& Model() { return *model_; }
+    int ColCount() const;
+    int RowCount() const;
+
+    // The current cell; Row() is 0 while no data cell is current.
+    int Col() const;
+    int Row() const;
+    // Moves the current cell to row r in the same column; raises Click when
+    // the row changes. Rows outside 1..RowCount()-1 are ignored.
+    void SetRow(int r);
+
+    // Width 0 hides the column.
+    void SetColWidth(int c, int width);
+    int ColWidth(int c) const;
+    void SetColWidths(std::span<const int> widths);
+
+    // Cell rectangle in viewport coordinates.
+    QRect CellRect(int c, int r) const;
+
+    void keyboardSearch(const QString& search) override;
+
+  signals:
+    // A click released on a data cell (also the current one), a keyboard
+    // move of the current cell, or SetRow to another row.
+    void Click();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void SetCurrentCell(int c, int r);
+    void ApplyHeadingColors();
+
+    WorksheetModel* model_;  // owned by this view
+    bool pressedOnData_ = false;
+    int savedCol_ = 0;
+    int savedRow_ = 1;
+};
+
+}  // namespace kv4gui

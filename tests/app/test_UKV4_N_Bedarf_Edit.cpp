@@ -1,0 +1,797 @@
+// Editing the worksheets in the main window with real clicks and key
+// presses: the cell editors and where they lie, the order of write-back and
+// opening when the user clicks from cell to cell, carrying values to the rows
+// of the same crop, the crop list with its question, the residue mark, the
+// soil content and its class, and the error box for texts that are not
+// numbers.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "reference/NutrientClasses.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "worksheets/Worksheet.h"
+#include "app/StringGrid.h"
+#include "reference/UFruchtdaten.h"
+#include "guisupport/GuiTestSupport.h"
+#include "support/RecordWriter.h"
+
+using kv4guitest::ClickCell;
+using kv4guitest::ScopedModalHook;
+namespace ncol = kv4::ncol;
+namespace pcol = kv4::pcol;
+
+namespace {
+
+const QString kQuestion =
+    QStringLiteral("Soll diese Einstellung auf alle gleichnamigen Früchte übernommen werden?");
+const QString kJa = QStringLiteral("&Ja");
+const QString kNein = QStringLiteral("&Nein");
+
+// One farm: rows 1, 2, 5 and 6 grow exactly "Winterweizen"; row 3 differs in
+// letter case, row 4 by a trailing blank; row 5 already has a base yield.
+// Row 8 is the empty trailing row.
+struct FieldRow {
+    const char* name;
+    const char* crop;
+    const char* baseYield;
+    const char* yieldExpectation;
+    const char* nMin;
+    const char* orgPrevious;
+};
+const std::vector<FieldRow> kFields = {
+    {"Schlag 1", "Winterweizen", "", "85", "  -40", "  -12"},
+    {"Schlag 2", "Winterweizen", "", "74", "", ""},
+    {"Schlag 3", "winterweizen", "", "80", "", ""},
+    {"Schlag 4", "Winterweizen ", "", "80", "", ""},
+    {"Schlag 5", "Winterweizen", "70", "75", "", ""},
+    {"Schlag 6", "Winterweizen", "", "80", "", ""},
+    {"Schlag 7", "Raps", "", "40", "", ""},
+};
+constexpr int kRows = 9;   // heading, 7 fields, trailing row
+constexpr int kWheat = 0;  // "Winterweizen A,B" in the crop list
+
+// Key presses for every character; QTest::keyClicks takes only ASCII.
+// Counts the announcements of changed cells that reach the two grids.
+struct ViewUpdates {
+    explicit ViewUpdates(TForm1& form)
+        : n(form.StringGrid1->model(), &QAbstractItemModel::dataChanged),
+          p(form.StringGrid2->model(), &QAbstractItemModel::dataChanged) {}
+    QSignalSpy n;
+    QSignalSpy p;
+};
+
+void TypeText(QWidget* widget, const QString& text) {
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80)
+            QTest::keyClick(widget, static_cast<char>(ch.unicode()));
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, static_cast<Qt::Key>(ch.toUpper().unicode()),
+                                QString(ch), Qt::NoModifier);
+    }
+}
+
+}  // namespace
+
+class TestEditingWindow : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void nClickOpensEditorOrNot_data();
+    void nClickOpensEditorOrNot();
+    void cropListOpensOverTheVCell();
+    void characterFilter();
+    void nWriteBack_data();
+    void nWriteBack();
+    void clickingOnWritesBackTheOldCellFirst();
+    void takeOverButton();
+    void cropPick_data();
+    void cropPick();
+    void cropListClosedWithoutPick_data();
+    void cropListClosedWithoutPick();
+    void conversionErrors();
+    void residueMark();
+    void contentAndRemoval();
+    void contentNotANumber_data();
+    void contentNotANumber();
+    void remarkAndPFocusOrder();
+
+  private:
+    kv4::Worksheet& N() { return form_->NSheet(); }
+    kv4::Worksheet& P() { return form_->PSheet(); }
+    QString NCell(int c, int r) { return QString::fromStdString(N().Cells(c, r)); }
+    QString PCell(int c, int r) { return QString::fromStdString(P().Cells(c, r)); }
+    QStringList NColumn(int c) {
+        QStringList texts;
+        for (int r = 1; r < kRows; ++r) texts << NCell(c, r);
+        return texts;
+    }
+    // The editor lies over the cell as the formula places it, and covers
+    // the cell as it is drawn.
+    void CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r);
+    void Retype(QLineEdit* editor, const QString& text);
+    void PickWithMouse(int index);
+    void ShowPWorksheet() { QTest::mouseClick(form_->Button4, Qt::LeftButton); }
+
+    std::unique_ptr<ScopedModalHook> hook_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestEditingWindow::init() {
+    hook_ = std::make_unique<ScopedModalHook>();
+    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+
+    kv4test::NKlassenSpec soil;
+    soil.names[0] = "lS";
+    soil.limits = {5, 10, 17, 25};
+    form_->NutrientClassTable().LoadFromBytes(kv4test::EncodeNKlassen(soil));
+
+    N().SetRowCount(kRows);
+    P().SetRowCount(kRows);
+    for (int r = 1; r <= static_cast<int>(kFields.size()); ++r) {
+        const FieldRow& f = kFields[r - 1];
+        N().SetCell(ncol::Schlag, r, f.name);
+        N().SetCell(ncol::Frucht, r, f.crop);
+        N().SetCell(ncol::Ha, r, " 5,00");
+        N().SetCell(ncol::BasisErtrag, r, f.baseYield);
+        N().SetCell(ncol::V, r, "V");
+        N().SetCell(ncol::Ertragserwartung, r, f.yieldExpectation);
+        N().SetCell(ncol::NMin, r, f.nMin);
+        N().SetCell(ncol::OrgVorjahr, r, f.orgPrevious);
+        P().SetCell(pcol::Schlag, r, f.name);
+        P().SetCell(pcol::Frucht, r, f.crop);
+        P().SetCell(pcol::Ertragserwartung, r, f.yieldExpectation);
+        P().SetCell(pcol::Gehalt, r, "   8");
+        P().SetCell(pcol::Bodenart, r, "lS");
+        P().SetCell(pcol::Klasse, r, "B");
+        P().SetCell(pcol::Factor, r, "0");
+        P().SetCell(pcol::FactorResidues, r, "0");
+    }
+    form_->WorksheetsChanged();
+
+    QVERIFY(kv4guitest::ShowActive(*form_));
+    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QVERIFY(form_->StringGrid1->isVisible());
+}
+
+void TestEditingWindow::cleanup() {
+    form_.reset();
+    hook_.reset();
+}
+
+void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r) {
+    QVERIFY(editor->isVisible());
+    const QRect cell = grid->CellRect(c, r);
+    QVERIFY(cell.isValid());
+    QCOMPARE(editor->geometry(),
+             QRect(cell.topLeft() + grid->pos(), QSize(cell.width() + 2, cell.height() + 2)));
+    const QRect drawn(grid->viewport()->mapTo(form_.get(), cell.topLeft()), cell.size());
+    QVERIFY(editor->geometry().contains(drawn));
+    QWidget* top = form_->childAt(drawn.center());
+    QVERIFY(top == editor || editor->isAncestorOf(top));
+}
+
+void TestEditingWindow::Retype(QLineEdit* editor, const QString& text) {
+    QVERIFY(editor->hasFocus());
+    // The editor opens with its text selected: typing replaces it.
+    QCOMPARE(editor->selectedText(), editor->text());
+    if (text.isEmpty())
+        QTest::keyClick(editor, Qt::Key_Delete);
+    else
+        TypeText(editor, text);
+}
+
+void TestEditingWindow::PickWithMouse(int index) {
+    QComboBox* list = form_->ComboBox2;
+    QVERIFY(list->hasFocus());
+    // Drop down with a click on the arrow, then click the entry.
+    QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(list->width() - 6, list->height() / 2));
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    // The list ignores a release that follows its opening too closely.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QRect item = view->visualRect(list->model()->index(index, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, item.center());
+}
+
+// --- N worksheet ------------------------------------------------------
+
+void TestEditingWindow::nClickOpensEditorOrNot_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<bool>("opens");
+    const std::vector<int> editable = {ncol::Frucht,    ncol::BasisErtrag, ncol::Ertragserwartung,
+                                       ncol::NSollwert, ncol::NMin,        ncol::OrgVorjahr,
+                                       ncol::Vorfrucht};
+    for (int c = 0; c < ncol::Count; ++c) {
+        if (c == ncol::V) continue;  // the crop list, tested on its own
+        const bool opens = std::find(editable.begin(), editable.end(), c) != editable.end();
+        QTest::addRow("col %d", c) << c << opens;
+    }
+}
+
+void TestEditingWindow::nClickOpensEditorOrNot() {
+    QFETCH(int, col);
+    QFETCH(bool, opens);
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    N().SetCell(col, 3, "-23");
+    N().SetCell(ncol::YieldStep, 3, "7");
+    N().SetCell(ncol::SurchargeRate, 3, "8");
+    N().SetCell(ncol::DeductionRate, 3, "9");
+    form_->WorksheetsChanged();
+
+    ClickCell(grid, col, 3);
+    QCOMPARE(grid->Col(), col);
+    QCOMPARE(grid->Row(), 3);
+    QCOMPARE(form_->StringGrid2->Row(), 3);  // both worksheets at the same field
+    QCOMPARE(form_->EditN->isVisible(), opens);
+    QVERIFY(!form_->ComboBox2->isVisible());
+    if (opens) {
+        CheckEditorOver(form_->EditN, grid, col, 3);
+        QCOMPARE(form_->EditN->text(), QStringLiteral("-23"));
+        QVERIFY(form_->EditN->hasFocus());
+    }
+    // Every click loads the row's values into the panel boxes.
+    QCOMPARE(form_->Edit3->text(), QStringLiteral("7"));
+    QCOMPARE(form_->Edit4->text(), QStringLiteral("8"));
+    QCOMPARE(form_->Edit5->text(), QStringLiteral("9"));
+
+    // A row without values empties them.
+    ClickCell(grid, ncol::Schlag, 2);
+    QCOMPARE(form_->Edit3->text(), QString());
+    QCOMPARE(form_->Edit4->text(), QString());
+    QCOMPARE(form_->Edit5->text(), QString());
+    QVERIFY(!form_->EditN->isVisible());
+}
+
+void TestEditingWindow::cropListOpensOverTheVCell() {
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QComboBox* list = form_->ComboBox2;
+    for (int r : {2, 6}) {
+        hook_->AnswerButton(kNein);
+        ClickCell(grid, ncol::V, r);
+        QVERIFY(list->isVisible());
+        QVERIFY(list->hasFocus());
+        QCOMPARE(list->currentIndex(), -1);
+        QCOMPARE(list->currentText(), QString());
+        const QRect cell = grid->CellRect(ncol::V, r);
+        // Right edge 2 pixels right of the cell's, top 2 pixels below; its
+        // own size, so it covers the cells to the left of the "V".
+        QCOMPARE(list->geometry(), QRect(cell.x() + cell.width() + grid->x() - 169 + 2,
+                                         cell.y() + grid->y() + 2, 169, 24));
+        QCOMPARE(form_->StringGrid2->Row(), r);
+        if (r == 2) {
+            // The next opening must not remember this choice.
+            QTest::keyClick(list, Qt::Key_Down);
+            QTRY_VERIFY(!list->isVisible());
+            QCOMPARE(NCell(ncol::BasisErtrag, 2), QStringLiteral("80"));
+            QTRY_VERIFY(form_->isActiveWindow());
+        }
+    }
+}
+
+void TestEditingWindow::characterFilter() {
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QLineEdit* edit = form_->EditN;
+
+    ClickCell(grid, ncol::BasisErtrag, 1);
+    Retype(edit, QStringLiteral("4,5 dt"));
+    QCOMPARE(edit->text(), QStringLiteral("45"));
+    // Inserting in the middle: the caret stays behind what it was behind.
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClicks(edit, QStringLiteral("x-1"));
+    QCOMPARE(edit->text(), QStringLiteral("-145"));
+    QCOMPARE(edit->cursorPosition(), 2);
+    QTest::keyClicks(edit, QStringLiteral("9"));
+    QCOMPARE(edit->text(), QStringLiteral("-1945"));
+
+    // A cell text laid into the editor is filtered as well.
+    ClickCell(grid, ncol::NMin, 1);
+    QCOMPARE(edit->text(), QStringLiteral("-40"));
+
+    // The crop name keeps every character.
+    ClickCell(grid, ncol::Frucht, 2);
+    Retype(edit, QStringLiteral("Hafer 4,5"));
+    QCOMPARE(edit->text(), QStringLiteral("Hafer 4,5"));
+}
+
+void TestEditingWindow::nWriteBack_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("column");  // rows 1 to 8 afterwards
+    QTest::addColumn<QString>("p2o5Yield");   // P2O5 yield expectation of the row
+
+    QTest::newRow("BasisErtrag to the same crop")
+        << ncol::BasisErtrag << 2 << "90" << QStringList{"90", "90", "", "", "90", "90", "", ""}
+        << "74";
+    QTest::newRow("N-Sollwert to the same crop")
+        << ncol::NSollwert << 6 << "230" << QStringList{"230", "230", "", "", "230", "230", "", ""}
+        << "80";
+    QTest::newRow("BasisErtrag of a crop of its own")
+        << ncol::BasisErtrag << 4 << "55" << QStringList{"", "", "", "55", "70", "", "", ""}
+        << "80";
+    QTest::newRow("Ertragserwartung into the P2O5 row")
+        << ncol::Ertragserwartung << 3 << "66"
+        << QStringList{"85", "74", "66", "80", "75", "80", "40", ""} << "66";
+    QTest::newRow("N-Min made negative")
+        << ncol::NMin << 2 << "40" << QStringList{"  -40", "-40", "", "", "", "", "", ""} << "74";
+    QTest::newRow("N-Min negative stays")
+        << ncol::NMin << 2 << "-40" << QStringList{"  -40", "-40", "", "", "", "", "", ""} << "74";
+    QTest::newRow("N-Min zero") << ncol::NMin << 2 << "0"
+                                << QStringList{"  -40", "0", "", "", "", "", "", ""} << "74";
+    QTest::newRow("N-Min emptied")
+        << ncol::NMin << 1 << "" << QStringList{"", "", "", "", "", "", "", ""} << "85";
+    QTest::newRow("org-Vorjahr") << ncol::OrgVorjahr << 7 << "25"
+                                 << QStringList{"  -12", "", "", "", "", "", "-25", ""} << "40";
+    QTest::newRow("Vorfrucht") << ncol::Vorfrucht << 5 << "10"
+                               << QStringList{"", "", "", "", "-10", "", "", ""} << "75";
+    QTest::newRow("Frucht is not stored")
+        << ncol::Frucht << 2 << "Hafer"
+        << QStringList{"Winterweizen", "Winterweizen", "winterweizen", "Winterweizen ",
+                       "Winterweizen", "Winterweizen", "Raps",         ""}
+        << "74";
+}
+
+void TestEditingWindow::nWriteBack() {
+    QFETCH(int, col);
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, column);
+    QFETCH(QString, p2o5Yield);
+
+    ClickCell(form_->StringGrid1, col, row);
+    Retype(form_->EditN, typed);
+    // Leave the editor by clicking a cell that opens nothing.
+    ViewUpdates updates(*form_);
+    ClickCell(form_->StringGrid1, ncol::ZuAbschlag, 8);
+    QVERIFY(!form_->EditN->isVisible());
+    QCOMPARE(NColumn(col), column);
+    QCOMPARE(PCell(pcol::Ertragserwartung, row), p2o5Yield);
+    // The recalculation ran over every row, the trailing one included.
+    QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, row), QStringLiteral("0"));
+    QCOMPARE(PCell(pcol::Entzug, row), QStringLiteral("0"));
+    QVERIFY(hook_->Seen().empty());
+    // Write-back and pass reach each grid as one update.
+    QCOMPARE(updates.n.count(), 1);
+    QCOMPARE(updates.p.count(), 1);
+}
+
+void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QLineEdit* edit = form_->EditN;
+    N().SetCell(ncol::NSollwert, 2, "200");
+    N().SetCell(ncol::YieldStep, 1, "10");
+    N().SetCell(ncol::SurchargeRate, 1, "10");
+    form_->WorksheetsChanged();
+
+    // Clicked from cell to cell: the old cell takes the text, the pass runs,
+    // then the editor opens over the new cell with that cell's text.
+    ClickCell(grid, ncol::BasisErtrag, 1);
+    Retype(edit, QStringLiteral("80"));
+    ClickCell(grid, ncol::NSollwert, 2);
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
+    QCOMPARE(NCell(ncol::NSollwert, 2), QStringLiteral("200"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));   // (85 - 80) / 10 * 10
+    QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  -47"));  // 5 - 40 - 12
+    CheckEditorOver(edit, grid, ncol::NSollwert, 2);
+    QCOMPARE(edit->text(), QStringLiteral("200"));
+    QVERIFY(edit->hasFocus());
+
+    // The same from an editor to the crop list of another row.
+    Retype(edit, QStringLiteral("230"));
+    hook_->AnswerButton(kNein);
+    ClickCell(grid, ncol::V, 7);
+    QCOMPARE(NCell(ncol::NSollwert, 1), QStringLiteral("230"));
+    QCOMPARE(NCell(ncol::NSollwert, 7), QString());
+    QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  183"));
+    QVERIFY(!edit->isVisible());
+    QVERIFY(form_->ComboBox2->isVisible());
+    QVERIFY(form_->ComboBox2->hasFocus());
+    QVERIFY(hook_->Seen().empty());  // the list is still open: no question yet
+
+    // And from the crop list to the P2O5 worksheet: the question comes
+    // before the switch, for the row of the list.
+    ShowPWorksheet();
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QCOMPARE(hook_->Seen()[0].text, kQuestion);
+    QVERIFY(!form_->ComboBox2->isVisible());
+    QVERIFY(form_->StringGrid2->isVisible());
+    QCOMPARE(NCell(ncol::NSollwert, 7), QString());
+
+    // An open N editor is written back before the switch hides it.
+    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QTRY_VERIFY(form_->isActiveWindow());
+    ClickCell(grid, ncol::Ertragserwartung, 1);
+    Retype(edit, QStringLiteral("95"));
+    ShowPWorksheet();
+    QVERIFY(!edit->isVisible());
+    QCOMPARE(NCell(ncol::Ertragserwartung, 1), QStringLiteral("95"));
+    QCOMPARE(PCell(pcol::Ertragserwartung, 1), QStringLiteral("95"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("15"));
+}
+
+void TestEditingWindow::takeOverButton() {
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    ClickCell(grid, ncol::Schlag, 2);
+    for (auto [box, text] : {std::pair{form_->Edit3, "10"}, std::pair{form_->Edit4, "10"},
+                             std::pair{form_->Edit5, "15"}}) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QVERIFY(box->hasFocus());
+        box->selectAll();
+        QTest::keyClicks(box, QString::fromLatin1(text));
+    }
+    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+
+    const QStringList same = {"10", "10", "", "", "10", "10", "", ""};
+    QCOMPARE(NColumn(ncol::YieldStep), same);
+    QCOMPARE(NColumn(ncol::SurchargeRate), same);
+    QCOMPARE(NColumn(ncol::DeductionRate), (QStringList{"15", "15", "", "", "15", "15", "", ""}));
+    // Without base yields the whole yield expectation counts as surplus.
+    QCOMPARE(NColumn(ncol::ZuAbschlag), (QStringList{"85", "74", "0", "0", "5", "80", "0", "0"}));
+
+    // The click on a cell loads the row's values into the boxes; an open
+    // editor is written back before the button acts.
+    ClickCell(grid, ncol::BasisErtrag, 2);
+    QCOMPARE(form_->Edit3->text(), QStringLiteral("10"));
+    Retype(form_->EditN, QStringLiteral("80"));
+    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QVERIFY(!form_->EditN->isVisible());
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
+    // Row 2: 74 against 80 is -0.6 steps at 15; row 5: 75 against 80.
+    QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("-9"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 5), QStringLiteral("-8"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 7), QStringLiteral("0"));
+    // The boxes keep their texts; a click on another row shows its values.
+    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+    ClickCell(grid, ncol::Schlag, 3);
+    QCOMPARE(form_->Edit5->text(), QString());
+    ClickCell(grid, ncol::Schlag, 6);
+    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+}
+
+// --- Crop list ------------------------------------------------------------
+
+void TestEditingWindow::cropPick_data() {
+    QTest::addColumn<bool>("mouse");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("mouse, Ja") << true << kJa;
+    QTest::newRow("keyboard, Ja") << false << kJa;
+    QTest::newRow("mouse, Nein") << true << kNein;
+}
+
+void TestEditingWindow::cropPick() {
+    QFETCH(bool, mouse);
+    QFETCH(QString, answer);
+    const bool yes = answer == kJa;
+    const QString sep(QChar::fromLatin1(form_->DecimalSeparator()));
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+
+    // Values typed before are overwritten in the row itself; row 5 keeps
+    // its own base yield and everything else.
+    N().SetCell(ncol::BasisErtrag, 1, "95");
+    N().SetCell(ncol::NSollwert, 5, "210");
+    N().SetCell(ncol::YieldStep, 5, "20");
+    // Only blanks count as no base yield. (Not with "Nein": the pass would
+    // then stop at that text.)
+    if (yes) N().SetCell(ncol::BasisErtrag, 6, "   ");
+    form_->WorksheetsChanged();
+
+    hook_->AnswerButton(answer);
+    ClickCell(grid, ncol::V, 1);
+    if (mouse) {
+        PickWithMouse(kWheat);
+    } else {
+        QTest::keyClick(form_->ComboBox2, Qt::Key_Down);
+    }
+    QTRY_VERIFY(!form_->ComboBox2->isVisible());
+
+    // One question, asked once the pick was applied.
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    const kv4guitest::SeenDialog& question = hook_->Seen()[0];
+    QCOMPARE(question.title, QStringLiteral("Bestätigung"));
+    QCOMPARE(question.text, kQuestion);
+    QCOMPARE(question.buttons, (std::vector<QString>{kJa, kNein}));
+    QCOMPARE(question.answer, answer);
+
+    const QString f1 = "0" + sep + "8", f2 = "1" + sep + "04";
+    const QString y = yes ? "80" : "", t = yes ? "230" : "", s = yes ? "10" : "";
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", y, "", "", "70", y, "", ""}));
+    QCOMPARE(NColumn(ncol::NSollwert), (QStringList{"230", t, "", "", "210", t, "", ""}));
+    QCOMPARE(NColumn(ncol::YieldStep), (QStringList{"10", s, "", "", "20", s, "", ""}));
+    QCOMPARE(NColumn(ncol::DeductionRate),
+             (QStringList{"15", yes ? "15" : "", "", "", "", yes ? "15" : "", "", ""}));
+    for (int r = 1; r < kRows - 1; ++r) {
+        const bool chosen = r == 1 || (yes && (r == 2 || r == 6));
+        QCOMPARE(PCell(pcol::Factor, r), chosen ? f1 : QStringLiteral("0"));
+        QCOMPARE(PCell(pcol::FactorResidues, r), chosen ? f2 : QStringLiteral("0"));
+    }
+    QCOMPARE(form_->Edit3->text(), QStringLiteral("10"));
+    QCOMPARE(form_->Edit4->text(), QStringLiteral("10"));
+    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+
+    // Recalculated whatever the answer.
+    QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));
+    QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  183"));
+    QCOMPARE(PCell(pcol::Entzug, 1), QStringLiteral("68"));  // 85 x 0.8
+    QCOMPARE(NCell(ncol::ZuAbschlag, 2), yes ? QStringLiteral("-9") : QStringLiteral("0"));
+    QCOMPARE(PCell(pcol::Entzug, 2), yes ? QStringLiteral("59") : QStringLiteral("0"));
+    QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
+    QTRY_VERIFY(form_->isActiveWindow());
+}
+
+void TestEditingWindow::cropListClosedWithoutPick_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("dropDownFirst");
+    QTest::newRow("Ja") << kJa << false;
+    QTest::newRow("Nein") << kNein << false;
+    QTest::newRow("dropped down and closed, Ja") << kJa << true;
+}
+
+void TestEditingWindow::cropListClosedWithoutPick() {
+    QFETCH(QString, answer);
+    QFETCH(bool, dropDownFirst);
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QComboBox* list = form_->ComboBox2;
+    N().SetCell(ncol::YieldStep, 7, "3");
+    form_->WorksheetsChanged();
+
+    hook_->AnswerButton(answer);
+    ClickCell(grid, ncol::V, 2);
+    if (dropDownFirst) {
+        // Dropping down and closing the list without a pick is no leaving.
+        QTest::keyClick(list, Qt::Key_F4);
+        QTRY_VERIFY(list->view()->isVisible());
+        QTest::keyClick(list->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!list->view()->isVisible());
+        QVERIFY(list->isVisible());
+        QTRY_VERIFY(list->hasFocus());
+        QVERIFY(hook_->Seen().empty());
+    }
+    // Text typed into the list selects nothing.
+    QTest::keyClicks(list, QStringLiteral("Zuckerr"));
+    ClickCell(grid, ncol::Schlag, 7);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QCOMPARE(hook_->Seen()[0].text, kQuestion);
+    QCOMPARE(hook_->Seen()[0].answer, answer);
+    // Nothing changed but the recalculated columns.
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"", "", "", "", "70", "", "", ""}));
+    QCOMPARE(NColumn(ncol::NSollwert), QStringList(8, QString()));
+    for (int r = 1; r < kRows; ++r)
+        QCOMPARE(PCell(pcol::Factor, r), r < 8 ? QStringLiteral("0") : QString());
+    QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("0"));
+    QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  -52"));
+    // The click that left the list shows its own row's values.
+    QCOMPARE(form_->Edit3->text(), QStringLiteral("3"));
+    QTRY_VERIFY(form_->isActiveWindow());
+}
+
+// --- Errors -------------------------------------------------------------
+
+void TestEditingWindow::conversionErrors() {
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QLineEdit* edit = form_->EditN;
+    N().SetCell(ncol::NBedarf, 3, "old");
+    N().SetCell(ncol::ZuAbschlag, 5, "old");
+    form_->WorksheetsChanged();
+
+    // A correction that is not a number: the box, the text stays in the
+    // cell, the editor stays open and nothing is recalculated.
+    ClickCell(grid, ncol::Vorfrucht, 3);
+    Retype(edit, QStringLiteral("1-2"));
+    auto updates = std::make_unique<ViewUpdates>(*form_);
+    ClickCell(grid, ncol::Schlag, 1);
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    const kv4guitest::SeenDialog& box = hook_->Seen()[0];
+    QCOMPARE(box.title, QStringLiteral("KV_D_Bedarf"));
+    QCOMPARE(box.text, QStringLiteral("'1-2' ist kein gültiger Integerwert."));
+    QCOMPARE(box.icon, static_cast<int>(QMessageBox::Critical));
+    QCOMPARE(box.buttons, std::vector<QString>{QStringLiteral("OK")});
+    QCOMPARE(NCell(ncol::Vorfrucht, 3), QStringLiteral("1-2"));
+    QVERIFY(edit->isVisible());
+    QVERIFY(!edit->hasFocus());
+    QCOMPARE(NCell(ncol::NBedarf, 8), QString());
+    QCOMPARE(updates->n.count(), 1);  // the grid shows the text it keeps
+    QCOMPARE(updates->p.count(), 0);
+    QTRY_VERIFY(form_->isActiveWindow());
+
+    // The next pass stops at that row: rows before it are done, the row
+    // has its adjustment but not its requirement, later rows are as they were.
+    updates = std::make_unique<ViewUpdates>(*form_);
+    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QCOMPARE(hook_->Seen().size(), std::size_t{2});
+    QCOMPARE(hook_->Seen()[1].text, QStringLiteral("'1-2' ist kein gültiger Integerwert."));
+    QCOMPARE(NCell(ncol::NBedarf, 2), QStringLiteral("    0"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 3), QStringLiteral("0"));
+    QCOMPARE(NCell(ncol::NBedarf, 3), QStringLiteral("old"));
+    QCOMPARE(NCell(ncol::ZuAbschlag, 5), QStringLiteral("old"));
+    // The rows the pass did reach are shown.
+    QCOMPARE(updates->n.count(), 1);
+    QCOMPARE(updates->p.count(), 1);
+    QTRY_VERIFY(form_->isActiveWindow());
+
+    // A base yield that is not a number is carried over unchecked and
+    // reported by the pass, which then stops at the first row of that crop.
+    ClickCell(grid, ncol::Vorfrucht, 3);
+    Retype(edit, QStringLiteral("5"));
+    ClickCell(grid, ncol::BasisErtrag, 2);
+    QCOMPARE(NCell(ncol::Vorfrucht, 3), QStringLiteral("-5"));
+    QCOMPARE(NCell(ncol::NBedarf, 3), QStringLiteral("   -5"));
+    QCOMPARE(hook_->Seen().size(), std::size_t{2});
+    Retype(edit, QStringLiteral("-"));
+    ClickCell(grid, ncol::Schlag, 7);
+    QVERIFY(!edit->isVisible());
+    QCOMPARE(hook_->Seen().size(), std::size_t{3});
+    QCOMPARE(hook_->Seen()[2].text, QStringLiteral("'-' ist kein gültiger Integerwert."));
+    QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"-", "-", "", "", "-", "-", "", ""}));
+    QCOMPARE(NCell(ncol::NBedarf, 3), QStringLiteral("   -5"));  // not reached
+    QTRY_VERIFY(form_->isActiveWindow());
+}
+
+// --- P2O5 worksheet -------------------------------------------------------
+
+void TestEditingWindow::residueMark() {
+    // Winterweizen A,B on row 1, without carrying it over.
+    hook_->AnswerButton(kNein);
+    ClickCell(form_->StringGrid1, ncol::V, 1);
+    QTest::keyClick(form_->ComboBox2, Qt::Key_Down);
+    QTRY_VERIFY(!form_->ComboBox2->isVisible());
+    QTRY_VERIFY(form_->isActiveWindow());
+    QCOMPARE(PCell(pcol::Entzug, 1), QStringLiteral("68"));
+
+    ShowPWorksheet();
+    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    ClickCell(grid, pcol::Schlag, 4);
+    QCOMPARE(form_->StringGrid1->Row(), 4);
+    const struct {
+        int row;
+        QString mark, removal;
+    } clicks[] = {{1, "    X", "88"}, {1, "       ", "68"}, {1, "    X", "88"}, {2, "    X", "0"}};
+    for (const auto& click : clicks) {
+        ViewUpdates updates(*form_);
+        ClickCell(grid, pcol::Erntereste, click.row);
+        QCOMPARE(PCell(pcol::Erntereste, click.row), click.mark);
+        QCOMPARE(PCell(pcol::Entzug, click.row), click.removal);
+        QCOMPARE(form_->StringGrid1->Row(), click.row);
+        QCOMPARE(updates.p.count(), 1);
+    }
+    // Every toggle recalculates both worksheets.
+    QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
+    QVERIFY(!form_->EditP->isVisible());
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+}
+
+void TestEditingWindow::contentAndRemoval() {
+    ShowPWorksheet();
+    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    QLineEdit* edit = form_->EditP;
+
+    ClickCell(grid, pcol::Gehalt, 2);
+    CheckEditorOver(edit, grid, pcol::Gehalt, 2);
+    QCOMPARE(edit->text(), QStringLiteral("   8"));  // the content is not filtered
+    QCOMPARE(form_->StringGrid1->Row(), 2);
+    Retype(edit, QStringLiteral("12"));
+    auto updates = std::make_unique<ViewUpdates>(*form_);
+    ClickCell(grid, pcol::Klasse, 2);
+    QCOMPARE(updates->p.count(), 1);
+    QCOMPARE(updates->n.count(), 0);
+    QCOMPARE(PCell(pcol::Gehalt, 2), QStringLiteral("12"));
+    QCOMPARE(PCell(pcol::Klasse, 2), QStringLiteral("C"));
+    // The editor stays over its cell; nothing is recalculated.
+    QVERIFY(edit->isVisible());
+    CheckEditorOver(edit, grid, pcol::Gehalt, 2);
+    QCOMPARE(PCell(pcol::Entzug, 2), QString());
+
+    // An unknown soil type gives a blank class.
+    P().SetCell(pcol::Bodenart, 3, "ls");
+    form_->WorksheetsChanged();
+    ClickCell(grid, pcol::Gehalt, 3);
+    Retype(edit, QStringLiteral(" 26"));
+    ClickCell(grid, pcol::Schlag, 3);
+    QCOMPARE(PCell(pcol::Klasse, 3), QStringLiteral(" "));
+
+    // The removal: letters go at once; the typed value lasts until the next
+    // recalculation, while the editor keeps showing it.
+    ClickCell(grid, pcol::Entzug, 2);
+    CheckEditorOver(edit, grid, pcol::Entzug, 2);
+    Retype(edit, QStringLiteral("12a0"));
+    QCOMPARE(edit->text(), QStringLiteral("120"));
+    updates = std::make_unique<ViewUpdates>(*form_);
+    ClickCell(grid, pcol::Bodenart, 1);
+    QCOMPARE(PCell(pcol::Entzug, 2), QStringLiteral("120"));
+    QCOMPARE(updates->p.count(), 1);
+    ClickCell(grid, pcol::Erntereste, 5);
+    QCOMPARE(PCell(pcol::Entzug, 2), QStringLiteral("0"));
+    QCOMPARE(edit->text(), QStringLiteral("120"));
+    QVERIFY(hook_->Seen().empty());
+}
+
+void TestEditingWindow::contentNotANumber_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("empty") << "";
+    QTest::newRow("decimal comma") << "4,5";
+    QTest::newRow("letters") << "zwölf";
+    QTest::newRow("trailing blank") << "12 ";
+}
+
+void TestEditingWindow::contentNotANumber() {
+    QFETCH(QString, typed);
+    ShowPWorksheet();
+    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    ClickCell(grid, pcol::Gehalt, 1);
+    Retype(form_->EditP, typed);
+    ViewUpdates updates(*form_);
+    ClickCell(grid, pcol::Schlag, 2);
+    QCOMPARE(updates.p.count(), 1);
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QCOMPARE(hook_->Seen()[0].title, QStringLiteral("KV_D_Bedarf"));
+    QCOMPARE(hook_->Seen()[0].text, "'" + typed + "' ist kein gültiger Integerwert.");
+    QCOMPARE(PCell(pcol::Gehalt, 1), typed);
+    QCOMPARE(PCell(pcol::Klasse, 1), QStringLiteral("B"));
+    QCOMPARE(PCell(pcol::Entzug, 1), QString());  // no recalculation, not even a local one
+    QVERIFY(form_->EditP->isVisible());
+    QCOMPARE(form_->StringGrid2->Row(), 2);
+    QTRY_VERIFY(form_->isActiveWindow());
+}
+
+void TestEditingWindow::remarkAndPFocusOrder() {
+    ShowPWorksheet();
+    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    QLineEdit* remark = form_->EditT;
+    QLineEdit* edit = form_->EditP;
+
+    ClickCell(grid, pcol::Anmerkung, 4);
+    CheckEditorOver(remark, grid, pcol::Anmerkung, 4);
+    Retype(remark, QStringLiteral("Gülle 20 m³, 4,5 t"));
+    // From the remark straight to the content of another row: the remark
+    // goes to its own row, the content editor opens over the new cell.
+    ViewUpdates updates(*form_);
+    ClickCell(grid, pcol::Gehalt, 5);
+    QCOMPARE(updates.p.count(), 1);
+    QCOMPARE(PCell(pcol::Anmerkung, 4), QStringLiteral("Gülle 20 m³, 4,5 t"));
+    QCOMPARE(PCell(pcol::Anmerkung, 5), QString());
+    QVERIFY(remark->isVisible());
+    CheckEditorOver(edit, grid, pcol::Gehalt, 5);
+    Retype(edit, QStringLiteral("26"));
+    ClickCell(grid, pcol::Entzug, 6);
+    QCOMPARE(PCell(pcol::Gehalt, 5), QStringLiteral("26"));
+    QCOMPARE(PCell(pcol::Klasse, 5), QStringLiteral("E"));
+    QCOMPARE(PCell(pcol::Gehalt, 6), QStringLiteral("   8"));
+    CheckEditorOver(edit, grid, pcol::Entzug, 6);
+    QCOMPARE(form_->StringGrid1->Row(), 6);
+
+    // Columns that open nothing only move the rows.
+    for (int c : {pcol::Schlag, pcol::Frucht, pcol::Ha, pcol::Ertragserwartung, pcol::Bodenart,
+                  pcol::Klasse}) {
+        ClickCell(grid, c, 7);
+        QCOMPARE(form_->StringGrid1->Row(), 7);
+        CheckEditorOver(edit, grid, pcol::Entzug, 6);
+        ClickCell(grid, c, 2);
+        QCOMPARE(form_->StringGrid1->Row(), 2);
+    }
+    QCOMPARE(PCell(pcol::Entzug, 6), QString());  // the editor was left unchanged
+    QVERIFY(hook_->Seen().empty());
+
+    // The switch to the N worksheet hides both.
+    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QVERIFY(!remark->isVisible());
+    QVERIFY(!edit->isVisible());
+}
+
+QTEST_MAIN(TestEditingWindow)
+#include "test_UKV4_N_Bedarf_Edit.moc"

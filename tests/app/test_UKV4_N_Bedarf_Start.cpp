@@ -1,0 +1,376 @@
+// The first showing of the main window: the notice, the data folder from the
+// registry file and its dialog, loading the farm and filling the worksheets.
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFrame>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "worksheets/Fill.h"
+#include "reference/NutrientClasses.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "app/StringGrid.h"
+#include "worksheets/Worksheet.h"
+#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
+#include "dialogs/UFormInfo.h"
+#include "dialogs/Zugang.h"
+#include "support/DemoFarm.h"
+#include "guisupport/GuiTestSupport.h"
+
+using kv4guitest::ScopedModalHook;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kClientWidth = 1091;
+constexpr int kClientHeight = 657;
+
+fs::path ToFs(const QString& path) { return kv4::PathFromUtf8(path.toStdString()); }
+
+// A registry file as regedit exports it, with "Daten" under Kornavis's
+// setup key given as written after the equals sign.
+void WriteRegistry(const QString& file, const QByteArray& datenValue) {
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write("REGEDIT4\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Agrar]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Agrar\\Kornavis.INI\\Setup]\r\n"
+              "\"Daten\"=" +
+              datenValue + "\r\n\r\n");
+}
+
+QByteArray RegString(const QString& text) {
+    QByteArray quoted = QDir::toNativeSeparators(text).toUtf8();
+    quoted.replace("\\", "\\\\").replace("\"", "\\\"");
+    return "\"" + quoted + "\"";
+}
+
+// Every file of a folder with its bytes.
+std::map<QString, QByteArray> Snapshot(const QString& folder) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly)) files[it.fileName()] = file.readAll();
+    }
+    return files;
+}
+
+// The grid as the user sees it: the text of every cell.
+QString Shown(kv4gui::TStringGrid* grid, int col, int row) {
+    return grid->model()->index(row, col).data(Qt::DisplayRole).toString();
+}
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The folder as the folder dialog names it: symbolic links resolved.
+QString Native(const QString& folder) {
+    return QDir::toNativeSeparators(QDir(folder).canonicalPath());
+}
+
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void noticeFirstThenFolderDialog();
+    void normalStartFillsBothWorksheets();
+    void farmFilesStayAsTheyWere();
+    void noFieldsFor2018_data();
+    void noFieldsFor2018();
+    void registryErrorStillOpensTheDialog_data();
+    void registryErrorStillOpensTheDialog();
+
+  private:
+    // The demo farm in a fresh folder: <root>/Daten and <root>/NKlassen.dat.
+    QString MakeFarm();
+    // The registry file names `folder` as the data folder.
+    void PointRegistryAt(const QString& folder);
+    // Enters the folder the program is started in, creates the main window
+    // and shows it; returns once the start-up has answered `dialogs` dialogs.
+    void Start(const QString& startFolder, int dialogs);
+
+    QString originalFolder_;
+    std::unique_ptr<QTemporaryDir> temp_;
+    std::unique_ptr<ScopedModalHook> hook_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestStartup::initTestCase() { originalFolder_ = QDir::currentPath(); }
+
+void TestStartup::init() {
+    temp_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(temp_->isValid());
+    hook_ = std::make_unique<ScopedModalHook>();
+    qputenv("KV4_REGISTRY", QFile::encodeName(temp_->filePath(QStringLiteral("user.reg"))));
+}
+
+void TestStartup::cleanup() {
+    form_.reset();
+    hook_.reset();
+    // The folder dialog changed the process's folder; leave the temporary
+    // one before it is removed.
+    QDir::setCurrent(originalFolder_);
+    kv4::DataFolder.clear();
+    temp_.reset();
+}
+
+QString TestStartup::MakeFarm() {
+    kv4test::WriteDemoFarm(ToFs(temp_->path()));
+    return temp_->filePath(QStringLiteral("Daten"));
+}
+
+void TestStartup::PointRegistryAt(const QString& folder) {
+    WriteRegistry(temp_->filePath(QStringLiteral("user.reg")), RegString(folder));
+}
+
+void TestStartup::Start(const QString& startFolder, int dialogs) {
+    QVERIFY(QDir::setCurrent(startFolder));
+    form_ = std::make_unique<TForm1>();
+    form_->resize(kClientWidth, kClientHeight);
+    form_->show();
+    // FormShow runs in one go from the event loop after the first showing.
+    QTRY_COMPARE(static_cast<int>(hook_->Seen().size()), dialogs);
+    QCOMPARE(hook_->Pending(), 0);
+}
+
+void TestStartup::noticeFirstThenFolderDialog() {
+    const QString daten = MakeFarm();
+    PointRegistryAt(daten);
+
+    QStringList order;
+    hook_->Respond([&](QDialog& dialog) {
+        order << QStringLiteral("info");
+        // Nothing of the farm is known while the notice is up.
+        auto* info = qobject_cast<kv4gui::TTFormInfo*>(&dialog);
+        if (!info) return -1;
+        order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
+                                                        : QStringLiteral("not owned"));
+        if (!form_->findChildren<kv4gui::TFZugang*>().isEmpty()) order << QStringLiteral("early");
+        if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
+        return kv4guitest::PressButton(dialog, QStringLiteral("ok"));
+    });
+    hook_->Respond([&](QDialog& dialog) {
+        order << QStringLiteral("folder");
+        auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
+        if (!zugang) return -1;
+        order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
+                                                        : QStringLiteral("not owned"));
+        // The registry's folder is offered; nothing is loaded before OK.
+        order << zugang->Edit1->text();
+        if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
+        QTest::mouseClick(zugang->BitBtn1, Qt::LeftButton);
+        return dialog.result();
+    });
+    Start(temp_->path(), 2);
+    if (QTest::currentTestFailed()) return;
+
+    QCOMPARE(order, (QStringList{QStringLiteral("info"), QStringLiteral("owned"),
+                                 QStringLiteral("folder"), QStringLiteral("owned"),
+                                 Native(daten)}));
+    // The confirmed folder, with a separator, and the process inside it.
+    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(QDir::currentPath(), QDir(daten).canonicalPath());
+    QVERIFY(form_->NSheet().RowCount() > 2);
+}
+
+void TestStartup::normalStartFillsBothWorksheets() {
+    const QString daten = MakeFarm();
+    PointRegistryAt(daten);
+    Start(temp_->path(), 2);
+    if (QTest::currentTestFailed()) return;
+
+    // The fill of the core on the same farm, with the nutrient class table
+    // of the start-up folder.
+    kv4::FarmData farm;
+    kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString()));
+    kv4::NutrientClasses classes;
+    classes.LoadNutrientClasses(temp_->path().toStdString());
+    QVERIFY(!classes.Records().empty());
+    kv4::Worksheet n = kv4::MakeNWorksheet();
+    kv4::Worksheet p = kv4::MakePWorksheet();
+    kv4::FillWorksheets(farm, classes, n, p, form_->DecimalSeparator());
+
+    int listed = 0;
+    for (const kv4::FieldRecord& field : farm.Year2018.Fields)
+        if (!(field.StatusBits() & 1)) ++listed;
+    QVERIFY(listed > 0 && listed < farm.Year2018.FieldCount());  // the demo leaves some out
+    const kv4::Worksheet& shownN = form_->NSheet();
+    const kv4::Worksheet& shownP = form_->PSheet();
+    QCOMPARE(shownN.RowCount(), listed + 2);
+    QCOMPARE(shownP.RowCount(), listed + 2);
+    QCOMPARE(form_->StringGrid1->model()->rowCount(), listed + 2);
+    QCOMPARE(form_->StringGrid2->model()->rowCount(), listed + 2);
+    for (int r = 0; r < shownN.RowCount(); ++r) {
+        for (int c = 0; c < kv4::ncol::Count; ++c) QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
+        for (int c = 0; c < kv4::pcol::Count; ++c) QCOMPARE(Q(shownP.Cells(c, r)), Q(p.Cells(c, r)));
+    }
+
+    // What the grids show: the first field, its "V" cell, the area with the
+    // regional decimal comma; the result columns wait for the first change.
+    auto* g1 = form_->StringGrid1;
+    auto* g2 = form_->StringGrid2;
+    QCOMPARE(Shown(g1, kv4::ncol::Schlag, 1), QStringLiteral("Am Wald"));
+    QCOMPARE(Shown(g1, kv4::ncol::V, 1), QStringLiteral("V"));
+    QVERIFY(Shown(g1, kv4::ncol::Ha, 1).contains(QLatin1Char(',')));
+    QCOMPARE(Shown(g2, kv4::pcol::Schlag, 1), QStringLiteral("Am Wald"));
+    int classed = 0;
+    for (int r = 1; r <= listed; ++r) {
+        QVERIFY(shownN.Cells(kv4::ncol::ZuAbschlag, r).empty());
+        QVERIFY(shownN.Cells(kv4::ncol::NBedarf, r).empty());
+        QVERIFY(shownP.Cells(kv4::pcol::Entzug, r).empty());
+        QCOMPARE(Q(shownN.Cells(kv4::ncol::Schlag, r)), Q(shownP.Cells(kv4::pcol::Schlag, r)));
+        if (shownP.Cells(kv4::pcol::Klasse, r) != " ") ++classed;
+    }
+    // The classes come from NKlassen.dat in the folder the program started in.
+    QCOMPARE(classed, listed);
+    for (int c = 0; c < kv4::ncol::Count; ++c)
+        if (c != kv4::ncol::Ertragserwartung)
+            QVERIFY(shownN.Cells(c, listed + 1).empty());
+
+    // The N view: its grid fills the area between the strips.
+    QVERIFY(g1->isVisible());
+    QVERIFY(!g2->isVisible());
+    QVERIFY(form_->Panel3->isVisible());
+    QVERIFY(!form_->EditT->isVisible());
+    QCOMPARE(g1->geometry(), QRect(0, 57, kClientWidth, kClientHeight - 57 - 90));
+}
+
+void TestStartup::farmFilesStayAsTheyWere() {
+    const QString daten = MakeFarm();
+    PointRegistryAt(daten);
+    const auto before = Snapshot(daten);
+    const QByteArray classesBefore = Snapshot(temp_->path())[QStringLiteral("NKlassen.dat")];
+    QVERIFY(before.count(QStringLiteral("FRUCHT  .DAT")) == 1);
+    QVERIFY(before.count(QStringLiteral("FRUCHT.DAT")) == 0);
+    QVERIFY(before.count(QStringLiteral("SCHL2018.DAT")) == 1);
+
+    Start(temp_->path(), 2);
+    if (QTest::currentTestFailed()) return;
+    QVERIFY(form_->NSheet().RowCount() > 2);
+
+    // Only the padded master-data name was repaired; every byte is as it was.
+    auto expected = before;
+    expected[QStringLiteral("FRUCHT.DAT")] = expected[QStringLiteral("FRUCHT  .DAT")];
+    expected.erase(QStringLiteral("FRUCHT  .DAT"));
+    const auto after = Snapshot(daten);
+    QCOMPARE(after.size(), expected.size());
+    for (const auto& [name, bytes] : expected) {
+        QVERIFY2(after.count(name) == 1, qPrintable(name));
+        QVERIFY2(after.at(name) == bytes, qPrintable(name));
+    }
+    QCOMPARE(Snapshot(temp_->path())[QStringLiteral("NKlassen.dat")], classesBefore);
+}
+
+void TestStartup::noFieldsFor2018_data() {
+    QTest::addColumn<bool>("otherYears");
+    // Without SCHL2018.DAT, with the earlier years still there; and a folder
+    // with no farm at all.
+    QTest::newRow("2018 missing") << true;
+    QTest::newRow("empty folder") << false;
+}
+
+void TestStartup::noFieldsFor2018() {
+    QFETCH(bool, otherYears);
+    QString daten;
+    if (otherYears) {
+        daten = MakeFarm();
+        QVERIFY(QFile::remove(daten + QStringLiteral("/SCHL2018.DAT")));
+    } else {
+        QVERIFY(QDir(temp_->path()).mkdir(QStringLiteral("Leer")));
+        daten = temp_->filePath(QStringLiteral("Leer"));
+    }
+    PointRegistryAt(daten);
+    Start(temp_->path(), 3);
+    if (QTest::currentTestFailed()) return;
+
+    const kv4guitest::SeenDialog& message = hook_->Seen()[2];
+    QCOMPARE(message.title, QStringLiteral("Fehler"));
+    QCOMPARE(message.text, QStringLiteral("Es sind keine Schläge für 2018 vorhanden. Legen Sie "
+                                          "gegebnenfalls zunächst das Erntejahr 2018 an."));
+    QCOMPARE(message.icon, static_cast<int>(QMessageBox::Critical));
+    QCOMPARE(QStringList(message.buttons.begin(), message.buttons.end()),
+             QStringList{QStringLiteral("OK")});
+
+    // No switch: both grids where the designer put them, headings only.
+    QCOMPARE(form_->NSheet().RowCount(), 2);
+    QCOMPARE(form_->PSheet().RowCount(), 5);
+    QVERIFY(form_->NSheet().Cells(kv4::ncol::Schlag, 1).empty());
+    QCOMPARE(form_->StringGrid1->geometry(), QRect(8, 177, 1057, 256));
+    QCOMPARE(form_->StringGrid2->geometry(), QRect(0, 132, 1065, 197));
+    QVERIFY(form_->StringGrid1->isVisible());
+    QVERIFY(form_->StringGrid2->isVisible());
+    QVERIFY(form_->Panel3->isVisible());
+    QVERIFY(form_->EditT->isVisible());
+}
+
+void TestStartup::registryErrorStillOpensTheDialog_data() {
+    QTest::addColumn<QByteArray>("value");  // "Daten" as written in the file
+    QTest::addColumn<QString>("error");  // a quote mark gets no full stop after it
+
+    QTest::newRow("missing folder") << QByteArray("\"/kv4-test/gibt es nicht\"")
+                                    << QStringLiteral("Datei nicht gefunden.");
+    QTest::newRow("not a string") << QByteArray("dword:00000001")
+                                  << QStringLiteral("Ungültiger Datentyp für 'Daten'");
+}
+
+void TestStartup::registryErrorStillOpensTheDialog() {
+    QFETCH(QByteArray, value);
+    QFETCH(QString, error);
+    const QString daten = MakeFarm();
+    WriteRegistry(temp_->filePath(QStringLiteral("user.reg")), value);
+
+    // The dialog opens on the start-up folder; the user opens the farm's
+    // folder there with a double-click and confirms it.
+    QString offered;
+    hook_->Accept();  // the notice
+    hook_->Respond([](QDialog& dialog) {  // the error
+        return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
+    });
+    hook_->Respond([&](QDialog& dialog) {
+        auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
+        if (!zugang) return -1;
+        offered = zugang->Edit1->text();
+        QListWidget* list = zugang->DirectoryListBox1;
+        const auto items = list->findItems(QStringLiteral("Daten"), Qt::MatchExactly);
+        if (items.size() != 1) return -1;
+        list->scrollToItem(items.front());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           list->visualItemRect(items.front()).center());
+        QTest::mouseClick(zugang->BitBtn1, Qt::LeftButton);
+        return dialog.result();
+    });
+    Start(temp_->path(), 3);
+    if (QTest::currentTestFailed()) return;
+
+    const auto& seen = hook_->Seen();
+    QCOMPARE(seen[0].className, QStringLiteral("kv4gui::TTFormInfo"));
+    QCOMPARE(seen[1].title, QStringLiteral("KV_D_Bedarf"));
+    QCOMPARE(seen[1].text, error);
+    QCOMPARE(seen[1].icon, static_cast<int>(QMessageBox::Critical));
+    QCOMPARE(seen[2].className, QStringLiteral("kv4gui::TFZugang"));
+    QCOMPARE(offered, Native(temp_->path()));
+    // The farm picked in the dialog is loaded as on a normal start.
+    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QVERIFY(form_->NSheet().RowCount() > 2);
+    QVERIFY(form_->StringGrid1->isVisible());
+    QVERIFY(!form_->StringGrid2->isVisible());
+}
+
+QTEST_MAIN(TestStartup)
+#include "test_UKV4_N_Bedarf_Start.moc"

@@ -1,0 +1,488 @@
+// The two start-up dialogs: the information notice and the data folder dialog.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <cerrno>
+#include <memory>
+#include <stdexcept>
+
+#include "dialogs/UFormInfo.h"
+#include "dialogs/Zugang.h"
+#include "guisupport/GuiTestSupport.h"
+
+using kv4gui::TFZugang;
+using kv4gui::TTFormInfo;
+
+namespace {
+
+QStringList MemoLines(const QPlainTextEdit* memo) {
+    QStringList lines;
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        lines << block.text();
+    }
+    return lines;
+}
+
+// Runs dialog.exec() while `answer` acts on the shown dialog; returns exec's
+// result. The answer comes in any case, so a failure cannot leave exec hanging.
+template <class F>
+int ExecAnswered(QDialog& dialog, F answer, bool& exposed) {
+    QTimer::singleShot(0, &dialog, [&dialog, answer, &exposed] {
+        exposed = QTest::qWaitForWindowExposed(&dialog);
+        answer();
+    });
+    return dialog.exec();
+}
+
+QListWidgetItem* ItemFor(QListWidget* list, const QString& path) {
+    for (int i = 0; i < list->count(); ++i) {
+        if (kv4gui::TDirectoryListBox::ItemPath(list->item(i)) == path) return list->item(i);
+    }
+    return nullptr;
+}
+
+void DoubleClick(QListWidget* list, QListWidgetItem* item) {
+    list->scrollToItem(item);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       list->visualItemRect(item).center());
+}
+
+}  // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void infoNoticeLines();
+    void infoShownFromTheTop();
+    void infoCannotBeEdited();
+    void infoClosesWithOkOrCloseBox_data();
+    void infoClosesWithOkOrCloseBox();
+
+    void setFolderOpensIt_data();
+    void setFolderOpensIt();
+    void emptyFolderKeepsTheStartFolder();
+    void listShowsPathAndSubfolders();
+    void doubleClickOpensFolder();
+    void doubleClickOnVanishedFolderShowsError();
+    void unopenableFolderThrows_data();
+    void unopenableFolderThrows();
+    void folderErrorTexts_data();
+    void folderErrorTexts();
+    void everyCloseAccepts_data();
+    void everyCloseAccepts();
+    void driveListHoldsRootAndSelectsVolume();
+    void otherDriveSwitchesList();
+
+  private:
+    // A tree: <root>/Äcker Daten/Unter, beta, Gamma, alpha, .versteckt, datei.txt
+    void MakeTree();
+
+    QString savedCurrent_;
+    std::unique_ptr<QTemporaryDir> tree_;
+    QString root_;  // canonical path of the tree
+};
+
+void TestDialogs::init() { savedCurrent_ = QDir::currentPath(); }
+
+void TestDialogs::cleanup() {
+    QVERIFY(QDir::setCurrent(savedCurrent_));
+    tree_.reset();
+}
+
+void TestDialogs::MakeTree() {
+    tree_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(tree_->isValid());
+    root_ = QFileInfo(tree_->path()).canonicalFilePath();
+    QDir dir(root_);
+    for (const char* sub : {"Äcker Daten/Unter", "beta", "Gamma", "alpha", ".versteckt"}) {
+        QVERIFY(dir.mkpath(QString::fromUtf8(sub)));
+    }
+    QFile file(dir.filePath(QStringLiteral("datei.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+// ---- TTFormInfo -------------------------------------------------------------
+
+void TestDialogs::infoNoticeLines() {
+    TTFormInfo info;
+    QCOMPARE(info.windowTitle(), QStringLiteral("Informationen"));
+    QCOMPARE(info.Button1->text(), QStringLiteral("ok"));
+
+    const QStringList lines = MemoLines(info.MemoInfo);
+    QCOMPARE(lines.size(), 42);
+
+    // Opening lines and the closing notes exactly as they stand, line-end blanks included.
+    const QStringList head = {
+        QStringLiteral("Sehr geehrter Nutzer,"),
+        QString(),
+        QStringLiteral("bitte beachten Sie, dass dieses Programm keine automatische "
+                       "Düngebedarfermittlung durchführt. "),
+        QStringLiteral("Es ist nur eine Übergangslösung für das Jahr 2018 da der Kornavis 5 auf "
+                       "Grund der ganzen "),
+    };
+    const QStringList tail = {
+        QString(),
+        QStringLiteral("Beachten Sie bitte:"),
+        QString(),
+        QStringLiteral("a: Es können keine Daten gespeichert werden! Die Kornavisdaten werden "
+                       "nicht verändert!"),
+        QStringLiteral("    Somit sind alle Daten die Sie hier eingeben wie z.B. N-min, nach dem "
+                       "Beenden des Programms "),
+        QStringLiteral("    verloren."),
+        QString(),
+        QStringLiteral("b: Stellen Sie sicher das Ihre Daten plausibel sind, denn eine "
+                       "Fehleranalyse der bestehenden Daten "),
+        QStringLiteral("    erfolgt nicht. (Wurde z.B. Eine Ernte ohne Ertragsmenge eingegeben, "
+                       "so veringert das automatisch "),
+        QStringLiteral("    den Durchschnittsertrag)"),
+        QString(),
+        QStringLiteral("Viel Erfolg im Kampf mit den Akten"),
+    };
+    QCOMPARE(lines.mid(0, head.size()), head);
+    QCOMPARE(lines.mid(lines.size() - tail.size()), tail);
+
+    // Salutation, four paragraphs and the notes, each pair parted by one empty line.
+    QCOMPARE(lines.count(QString()), 8);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QVERIFY2(!(lines[i].isEmpty() && lines[i - 1].isEmpty()), qPrintable(QString::number(i)));
+    }
+    const auto paragraphStarting = [&lines](const QString& start) {
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            if (lines[i - 1].isEmpty() && lines[i].startsWith(start)) return true;
+        }
+        return false;
+    };
+    QVERIFY(paragraphStarting(QStringLiteral("Stickstoff")));
+    QVERIFY(paragraphStarting(QStringLiteral("Abzüge für die Vorfrucht")));
+    QVERIFY(paragraphStarting(QStringLiteral("Phosphat")));
+}
+
+void TestDialogs::infoShownFromTheTop() {
+    TTFormInfo info;
+    QVERIFY(kv4guitest::ShowActive(info));
+    QScrollBar* bar = info.MemoInfo->verticalScrollBar();
+    QVERIFY(bar->maximum() > 0);  // the notice is longer than the box
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(info.MemoInfo->cursorForPosition(QPoint(4, 4)).block().text(),
+             QStringLiteral("Sehr geehrter Nutzer,"));
+
+    // Shown again after scrolling down, it starts at the top again.
+    bar->setValue(bar->maximum());
+    info.hide();
+    QVERIFY(kv4guitest::ShowActive(info));
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(info.MemoInfo->cursorForPosition(QPoint(4, 4)).block().blockNumber(), 0);
+}
+
+void TestDialogs::infoCannotBeEdited() {
+    TTFormInfo info;
+    QVERIFY(kv4guitest::ShowActive(info));
+    const QString before = info.MemoInfo->toPlainText();
+    info.MemoInfo->setFocus();
+    QTest::keyClicks(info.MemoInfo, QStringLiteral("xyz"));
+    QTest::keyClick(info.MemoInfo, Qt::Key_Return);
+    QTest::keyClick(info.MemoInfo, Qt::Key_Delete);
+    QTest::keyClick(info.MemoInfo, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(info.MemoInfo, Qt::Key_Backspace);
+    QTest::keyClick(info.MemoInfo, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(info.MemoInfo->toPlainText(), before);
+    QVERIFY(info.MemoInfo->isReadOnly());
+}
+
+void TestDialogs::infoClosesWithOkOrCloseBox_data() {
+    QTest::addColumn<bool>("viaOk");
+    QTest::newRow("ok") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TestDialogs::infoClosesWithOkOrCloseBox() {
+    QFETCH(bool, viaOk);
+    TTFormInfo info;
+    bool exposed = false;
+    const int result = ExecAnswered(
+        info,
+        [&info, viaOk] {
+            if (viaOk) {
+                QTest::mouseClick(info.Button1, Qt::LeftButton);
+            } else {
+                info.close();
+            }
+        },
+        exposed);
+    QVERIFY(exposed);
+    QVERIFY(!info.isVisible());
+    if (viaOk) QCOMPARE(result, int(QDialog::Accepted));
+}
+
+// ---- TFZugang ---------------------------------------------------------------
+
+void TestDialogs::setFolderOpensIt_data() {
+    QTest::addColumn<QString>("given");     // below the tree; "/" prefix: absolute
+    QTest::addColumn<QString>("expected");  // below the tree
+    QTest::newRow("umlauts and blank") << "Äcker Daten"
+                                       << "Äcker Daten";
+    QTest::newRow("deeper") << "Äcker Daten/Unter"
+                            << "Äcker Daten/Unter";
+    QTest::newRow("trailing separator") << "Äcker Daten/"
+                                        << "Äcker Daten";
+    QTest::newRow("dot-dot") << "beta/../Gamma"
+                             << "Gamma";
+    QTest::newRow("root") << "/"
+                          << "/";
+}
+
+void TestDialogs::setFolderOpensIt() {
+    QFETCH(QString, given);
+    QFETCH(QString, expected);
+    MakeTree();
+    const auto inTree = [this](const QString& rel) {
+        return rel.startsWith(u'/') ? rel : root_ + u'/' + rel;
+    };
+    TFZugang dialog;
+    dialog.SetFolder(inTree(given));
+    const QString folder = QDir::toNativeSeparators(inTree(expected));
+    QCOMPARE(dialog.GetFolder(), folder);
+    QCOMPARE(dialog.Edit1->text(), folder);
+    QCOMPARE(QDir::currentPath(), inTree(expected));
+    QCOMPARE(kv4gui::TDirectoryListBox::ItemPath(dialog.DirectoryListBox1->currentItem()),
+             inTree(expected));
+}
+
+void TestDialogs::emptyFolderKeepsTheStartFolder() {
+    MakeTree();
+    QVERIFY(QDir::setCurrent(root_ + QStringLiteral("/Gamma")));
+    TFZugang dialog;
+    QVERIFY(QDir::setCurrent(root_));  // later changes elsewhere do not move the list
+    dialog.SetFolder(QString());
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
+    QCOMPARE(dialog.Edit1->text(), dialog.GetFolder());
+}
+
+void TestDialogs::listShowsPathAndSubfolders() {
+    MakeTree();
+    TFZugang dialog;
+    dialog.SetFolder(root_);
+    QListWidget* list = dialog.DirectoryListBox1;
+
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    const QStringList components = root_.split(u'/', Qt::SkipEmptyParts);
+    QStringList expected{QStringLiteral("/")};
+    expected << components;
+    const int current = static_cast<int>(components.size());
+    QCOMPARE(list->currentRow(), current);
+    QCOMPARE(texts.mid(0, current + 1), expected);
+    // Subfolders after the path, by name regardless of case; hidden ones and files left out.
+    QStringList subfolders = texts.mid(current + 1);
+    QVERIFY(subfolders.removeOne(QStringLiteral("Äcker Daten")));
+    QCOMPARE(subfolders, (QStringList{"alpha", "beta", "Gamma"}));
+}
+
+void TestDialogs::doubleClickOpensFolder() {
+    MakeTree();
+    TFZugang dialog;
+    dialog.SetFolder(root_);
+    QVERIFY(kv4guitest::ShowActive(dialog));
+    const QString acker = root_ + QStringLiteral("/Äcker Daten");
+
+    QListWidgetItem* item = ItemFor(dialog.DirectoryListBox1, acker);
+    QVERIFY(item);
+    DoubleClick(dialog.DirectoryListBox1, item);
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(acker));
+    QCOMPARE(QDir::currentPath(), acker);
+    // Edit1 shows the folder that was current before the double-click.
+    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(root_));
+
+    // Up again through the path part of the list.
+    item = ItemFor(dialog.DirectoryListBox1, root_);
+    QVERIFY(item);
+    DoubleClick(dialog.DirectoryListBox1, item);
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(QDir::currentPath(), root_);
+    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(acker));
+
+    // OK after the double-clicks: the folder opened last is the result.
+    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+}
+
+void TestDialogs::doubleClickOnVanishedFolderShowsError() {
+    MakeTree();
+    TFZugang dialog;
+    dialog.SetFolder(root_);
+    QVERIFY(kv4guitest::ShowActive(dialog));
+    const QString beta = root_ + QStringLiteral("/beta");
+    QListWidgetItem* item = ItemFor(dialog.DirectoryListBox1, beta);
+    QVERIFY(item);
+    QVERIFY(QDir(beta).removeRecursively());
+
+    kv4guitest::ScopedModalHook hook;
+    DoubleClick(dialog.DirectoryListBox1, item);
+    QCOMPARE(hook.Seen().size(), std::size_t{1});
+    QCOMPARE(hook.Seen()[0].title, QStringLiteral("KV_D_Bedarf"));
+    QCOMPARE(hook.Seen()[0].text, QStringLiteral("Datei nicht gefunden."));
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(QDir::currentPath(), root_);
+}
+
+void TestDialogs::unopenableFolderThrows_data() {
+    QTest::addColumn<QString>("given");  // below the tree
+    QTest::addColumn<QString>("message");
+    QTest::newRow("missing") << "fehlt"
+                             << "Datei nicht gefunden";
+    QTest::newRow("missing below missing") << "fehlt/auch"
+                                           << "Datei nicht gefunden";
+    QTest::newRow("a file") << "datei.txt"
+                            << "Ungültiger Dateiname";
+    QTest::newRow("below a file") << "datei.txt/x"
+                                  << "Ungültiger Dateiname";
+}
+
+void TestDialogs::unopenableFolderThrows() {
+    QFETCH(QString, given);
+    QFETCH(QString, message);
+    MakeTree();
+    TFZugang dialog;
+    dialog.SetFolder(root_ + QStringLiteral("/Gamma"));
+    try {
+        dialog.SetFolder(root_ + u'/' + given);
+        QFAIL("no error");
+    } catch (const std::runtime_error& e) {
+        QCOMPARE(QString::fromUtf8(e.what()), message);
+    }
+    // Nothing moved.
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
+    QCOMPARE(QDir::currentPath(), root_ + QStringLiteral("/Gamma"));
+}
+
+void TestDialogs::folderErrorTexts_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("ENOENT") << ENOENT << "Datei nicht gefunden";
+    QTest::newRow("EACCES") << EACCES << "Zugriff verweigert";
+    QTest::newRow("EPERM") << EPERM << "Zugriff verweigert";
+    QTest::newRow("ENOTDIR") << ENOTDIR << "Ungültiger Dateiname";
+    QTest::newRow("ENAMETOOLONG") << ENAMETOOLONG << "Ungültiger Dateiname";
+    QTest::newRow("EMFILE") << EMFILE << "Zu viele geöffnete Dateien";
+    QTest::newRow("EIO") << EIO << QStringLiteral("E/A-Fehler %1").arg(EIO);
+}
+
+void TestDialogs::folderErrorTexts() {
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QCOMPARE(QString::fromStdString(
+                 kv4gui::FolderErrorText(std::error_code(code, std::generic_category()))),
+             text);
+}
+
+void TestDialogs::everyCloseAccepts_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("OK button") << 0;
+    QTest::newRow("close box") << 1;
+    QTest::newRow("Escape") << 2;
+}
+
+void TestDialogs::everyCloseAccepts() {
+    QFETCH(int, way);
+    MakeTree();
+    TFZugang dialog;
+    dialog.SetFolder(root_);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Kornavis Daten"));
+    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("OK"));
+    bool exposed = false;
+    const int result = ExecAnswered(
+        dialog,
+        [&dialog, way] {
+            switch (way) {
+                case 0:
+                    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                    break;
+                case 1:
+                    dialog.close();
+                    break;
+                default:
+                    QTest::keyClick(&dialog, Qt::Key_Escape);
+                    break;
+            }
+        },
+        exposed);
+    QVERIFY(exposed);
+    QCOMPARE(result, int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+}
+
+void TestDialogs::driveListHoldsRootAndSelectsVolume() {
+    MakeTree();
+    TFZugang dialog;
+    QComboBox* drives = dialog.DriveComboBox1;
+    QVERIFY(drives->count() >= 1);
+    QCOMPARE(drives->itemText(0), QStringLiteral("/"));
+
+    dialog.SetFolder(root_);
+    const QString volume = drives->currentText();
+    QVERIFY(root_ == volume ||
+            root_.startsWith(volume == QStringLiteral("/") ? volume : volume + '/'));
+    // No other listed volume holds the folder more closely.
+    for (int i = 0; i < drives->count(); ++i) {
+        const QString other = drives->itemText(i);
+        if (other.size() > volume.size())
+            QVERIFY2(!root_.startsWith(other + '/'), qPrintable(other));
+    }
+
+    dialog.SetFolder(QStringLiteral("/"));
+    QCOMPARE(drives->currentIndex(), 0);
+    QCOMPARE(dialog.GetFolder(), QStringLiteral("/"));
+}
+
+void TestDialogs::otherDriveSwitchesList() {
+    MakeTree();
+    TFZugang dialog;
+    QComboBox* drives = dialog.DriveComboBox1;
+    // A volume mounted at <tree>/Gamma, so the test opens no folder outside its tree.
+    const QString gamma = root_ + QStringLiteral("/Gamma");
+    drives->addItem(QDir::toNativeSeparators(gamma), gamma);
+    const int gammaDrive = drives->count() - 1;
+    const QString acker = root_ + QStringLiteral("/Äcker Daten");
+    dialog.SetFolder(acker);
+    const int treeDrive = drives->currentIndex();
+    QVERIFY(treeDrive != gammaDrive);
+
+    // Choosing the drive the list is on changes nothing.
+    drives->setCurrentIndex(treeDrive);
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(acker));
+
+    drives->setCurrentIndex(gammaDrive);
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(gamma));
+    QCOMPARE(QDir::currentPath(), gamma);
+    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(acker));  // a drive change leaves it
+
+    // Leaving the volume through the list shows the drive the list is on now.
+    QVERIFY(kv4guitest::ShowActive(dialog));
+    QListWidgetItem* up = ItemFor(dialog.DirectoryListBox1, root_);
+    QVERIFY(up);
+    DoubleClick(dialog.DirectoryListBox1, up);
+    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(drives->currentIndex(), treeDrive);
+    QListWidgetItem* down = ItemFor(dialog.DirectoryListBox1, gamma);
+    QVERIFY(down);
+    DoubleClick(dialog.DirectoryListBox1, down);
+    QCOMPARE(drives->currentIndex(), gammaDrive);
+}
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"

@@ -1,0 +1,63 @@
+#include "guisupport/PdfReader.h"
+
+#include <QDebug>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+namespace kv4guitest {
+
+namespace {
+
+QString Run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        qWarning() << program << args << p.readAllStandardError();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+}  // namespace
+
+QString PdfPage::Text() const {
+    QStringList all;
+    for (const PdfWord& w : words) all << w.text;
+    return all.join(QLatin1Char(' '));
+}
+
+const PdfWord* PdfPage::Find(const QString& text) const {
+    for (const PdfWord& w : words)
+        if (w.text == text) return &w;
+    return nullptr;
+}
+
+QString PdfInfo(const QString& pdf) { return Run(QStringLiteral("pdfinfo"), {pdf}); }
+
+int PdfPageCount(const QString& pdf) {
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(PdfInfo(pdf));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+PdfPage ReadPdfPage(const QString& pdf, int page) {
+    const QString html =
+        Run(QStringLiteral("pdftotext"),
+            {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+             QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    PdfPage out;
+    QXmlStreamReader xml(html);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
+            PdfWord w;
+            w.xMin = xml.attributes().value(QStringLiteral("xMin")).toDouble();
+            w.yMin = xml.attributes().value(QStringLiteral("yMin")).toDouble();
+            w.text = xml.readElementText();
+            out.words.append(w);
+        }
+    }
+    return out;
+}
+
+}  // namespace kv4guitest

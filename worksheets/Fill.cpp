@@ -1,0 +1,331 @@
+#include "worksheets/Fill.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "worksheets/NumberFormat.h"
+
+namespace kv4 {
+
+namespace {
+
+constexpr std::uint8_t kDecitonnes = 2;
+constexpr std::uint8_t kStatusNoRow = 0x01;
+constexpr std::uint16_t kHumusLimit = 40;  // tenths of a percent
+
+// Yields, sums and areas of one year, per crop name. The sums are added in
+// the order a crop-by-crop scan adds them: fields in register order (a
+// duplicated key collects the same works again), works in their date order.
+// Floating-point sums depend on that order, so it must not change.
+YieldExpectation::YearSums HarvestSums(const TOSchlaege& year) {
+    YieldExpectation::YearSums sums;
+    std::vector<CollectedWork> works;
+    for (const FieldRecord& field : year.Fields) {
+        CollectWorks(year, field, works);
+        for (const CollectedWork& c : works) {
+            const WorkRecord& work = *c.work;
+            if (work.WorkType() != kWorkTypeHarvest) continue;
+            const double area = work.PartAreaMark() == 0 ? field.Area() : work.WorkedArea();
+            YieldExpectation::Sums& s = sums[work.CropName()];
+            s.yield += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * area;
+            s.area += area;
+        }
+    }
+    return sums;
+}
+
+// First position of each field key, as the register's linear search finds it.
+class FirstPositions {
+  public:
+    explicit FirstPositions(const TOSchlaege& year) {
+        positions_.reserve(static_cast<std::size_t>(year.FieldCount()));
+        for (int i = 0; i < year.FieldCount(); ++i) {
+            const FieldRecord& field = year.Fields[static_cast<std::size_t>(i)];
+            positions_.emplace(Key(field.FieldNo(), field.SubNo()), i);  // keeps the first
+        }
+    }
+    int Find(std::int16_t fieldNo, std::uint8_t subNo) const {
+        const auto it = positions_.find(Key(fieldNo, subNo));
+        return it == positions_.end() ? -1 : it->second;
+    }
+
+  private:
+    static std::uint32_t Key(std::int16_t fieldNo, std::uint8_t subNo) {
+        return (static_cast<std::uint32_t>(static_cast<std::uint16_t>(fieldNo)) << 8) | subNo;
+    }
+    std::unordered_map<std::uint32_t, int> positions_;
+};
+
+// The latest N-min sample of the list as a deduction; empty without one.
+std::string NminText(const std::vector<CollectedWork>& works, char separator) {
+    std::string text;
+    for (const CollectedWork& c : works) {
+        const WorkRecord& work = *c.work;
+        if (work.WorkType() != kWorkTypeFertilisation || work.NminMark() == 0) continue;
+        text =
+            FormatFixed(-(work.Nutrient1() + work.Nutrient2() + work.Nutrient3()), 2, 0, separator);
+    }
+    return text;
+}
+
+// Minus a tenth of the organic N applied to the whole field in the year before.
+std::string OrganicText(const std::vector<CollectedWork>& works, char separator) {
+    double sum = 0;
+    for (const CollectedWork& c : works) {
+        const WorkRecord& work = *c.work;
+        if (work.OrganicMark() != 0 && work.WorkType() == kWorkTypeFertilisation &&
+            work.OrganicProductMark() != 0 && work.PartAreaMark() == 0) {
+            sum += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * work.Nutrient1();
+        }
+    }
+    return FormatFixed((-1 * sum) / 10, 5, 0, separator);
+}
+
+void WriteRow(Worksheet& n, Worksheet& p, int r, const FieldRecord& field,
+              const std::vector<CollectedWork>& works2018, const NutrientClasses& classes,
+              char separator) {
+    const std::string name = field.Name();
+    const std::string crop = field.Crop();
+    const std::string area = FormatFixed(field.Area(), 5, 2, separator);
+    n.SetCell(ncol::Schlag, r, name);
+    n.SetCell(ncol::Frucht, r, crop);
+    n.SetCell(ncol::Ha, r, area);
+    n.SetCell(ncol::V, r, "V");
+
+    const std::string soil = field.SoilType();
+    const double content = field.P2O5Content();
+    p.SetCell(pcol::Schlag, r, name);
+    p.SetCell(pcol::Frucht, r, crop);
+    p.SetCell(pcol::Ha, r, area);
+    // Width 0 and no decimals: a plain integer of any size, "0" for -0.
+    p.SetCell(pcol::Gehalt, r, FormatFixed(RoundHalfEven(content), 0, 0, separator));
+    p.SetCell(pcol::Bodenart, r, soil);
+    // The class comes from the stored content, not from the rounded one shown.
+    p.SetCell(pcol::Klasse, r, std::string(1, classes.ContentClass(soil, content)));
+    p.SetCell(pcol::Factor, r, "0");
+    p.SetCell(pcol::FactorResidues, r, "0");
+
+    std::string nmin = NminText(works2018, separator);
+    if (!nmin.empty()) n.SetCell(ncol::NMin, r, std::move(nmin));
+    if (field.Humus() > kHumusLimit) n.SetCell(ncol::Humus, r, "-20");
+}
+
+}  // namespace
+
+std::uint32_t CollectedWork::DateKey(const WorkRecord& work) {
+    const WorkDate d = work.Date();
+    return (std::uint32_t{d[2]} << 16) | (std::uint32_t{d[1]} << 8) | d[0];
+}
+
+namespace {
+
+// A field's run of works in the register: [begin, end).
+struct Run {
+    std::size_t begin;
+    std::size_t end;
+};
+
+Run RunOf(const TOSchlaege& year, const FieldKey& key) {
+    Run run{year.SkipPosition(key), 0};
+    run.end = run.begin;
+    while (run.end < year.Works.size()) {
+        const WorkRecord& work = year.Works[run.end];
+        if (FieldKey{work.FieldNo(), work.SubNo()} != key) break;
+        ++run.end;
+    }
+    return run;
+}
+
+// The place rule of the register, on a plain list: fine for the few dozen
+// works a field has.
+void CollectSmallRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
+    std::size_t p = 0;  // behind the record inserted last
+    for (std::size_t i = run.begin; i < run.end; ++i) {
+        const WorkRecord& work = year.Works[i];
+        const std::uint8_t optional = work.OptionalMark();
+        if (optional == 1) continue;
+        const std::uint32_t date = CollectedWork::DateKey(work);
+        if (optional == 0 && work.FollowerMark() != 1) {
+            // Behind every placeable record that is not later: equal dates keep
+            // their file order, followers and optional records stay where they are.
+            const auto later = std::find_if(
+                list.begin(), list.end(),
+                [date](const CollectedWork& c) { return c.placeable && c.date > date; });
+            p = static_cast<std::size_t>(later - list.begin());
+        }
+        list.insert(list.begin() + static_cast<std::ptrdiff_t>(p), {&work, date, optional == 0});
+        ++p;
+    }
+}
+
+// The same rule for a damaged or hostile work file with a huge run of one
+// field: a plain list would take quadratic time (a search over the whole list
+// and a shift of it for every record). The list is kept in blocks that know
+// their latest placeable date, so both the search and the insertion touch one
+// block and the block summaries.
+class BlockList {
+  public:
+    static constexpr std::size_t kBlock = 256;
+
+    BlockList() { blocks_.emplace_back(); }
+
+    struct Place {
+        std::size_t block;
+        std::size_t offset;
+    };
+
+    // Before the first placeable item later than `date`, or at the end.
+    Place FirstLater(std::uint32_t date) const {
+        for (std::size_t b = 0; b < blocks_.size(); ++b) {
+            const Block& block = blocks_[b];
+            if (!block.anyPlaceable || block.latest <= date) continue;
+            for (std::size_t o = 0; o < block.items.size(); ++o) {
+                const CollectedWork& c = block.items[o];
+                if (c.placeable && c.date > date) return {b, o};
+            }
+        }
+        return {blocks_.size() - 1, blocks_.back().items.size()};
+    }
+
+    // Inserts at `at` and returns the place right behind the new item.
+    Place Insert(Place at, const CollectedWork& item) {
+        Block& block = blocks_[at.block];
+        block.items.insert(block.items.begin() + static_cast<std::ptrdiff_t>(at.offset), item);
+        if (item.placeable && (!block.anyPlaceable || item.date > block.latest)) {
+            block.latest = item.date;
+            block.anyPlaceable = true;
+        }
+        Place behind{at.block, at.offset + 1};
+        if (block.items.size() >= 2 * kBlock) {
+            Block tail;
+            tail.items.assign(block.items.begin() + kBlock, block.items.end());
+            block.items.resize(kBlock);
+            block.Summarise();
+            tail.Summarise();
+            blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(at.block) + 1,
+                           std::move(tail));
+            if (behind.offset > kBlock) behind = {at.block + 1, behind.offset - kBlock};
+        }
+        return behind;
+    }
+
+    void MoveTo(std::vector<CollectedWork>& list) const {
+        for (const Block& block : blocks_)
+            list.insert(list.end(), block.items.begin(), block.items.end());
+    }
+
+  private:
+    struct Block {
+        std::vector<CollectedWork> items;
+        std::uint32_t latest = 0;  // latest date of a placeable item
+        bool anyPlaceable = false;
+
+        void Summarise() {
+            latest = 0;
+            anyPlaceable = false;
+            for (const CollectedWork& c : items) {
+                if (!c.placeable) continue;
+                if (!anyPlaceable || c.date > latest) latest = c.date;
+                anyPlaceable = true;
+            }
+        }
+    };
+    std::vector<Block> blocks_;
+};
+
+void CollectLargeRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
+    BlockList blocks;
+    BlockList::Place p{0, 0};
+    for (std::size_t i = run.begin; i < run.end; ++i) {
+        const WorkRecord& work = year.Works[i];
+        const std::uint8_t optional = work.OptionalMark();
+        if (optional == 1) continue;
+        const std::uint32_t date = CollectedWork::DateKey(work);
+        if (optional == 0 && work.FollowerMark() != 1) p = blocks.FirstLater(date);
+        p = blocks.Insert(p, {&work, date, optional == 0});
+    }
+    blocks.MoveTo(list);
+}
+
+}  // namespace
+
+void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
+                  std::vector<CollectedWork>& list) {
+    list.clear();
+    const Run run = RunOf(year, FieldKey{field.FieldNo(), field.SubNo()});
+    if (run.end - run.begin <= kLargeRun) {
+        CollectSmallRun(year, run, list);
+    } else {
+        CollectLargeRun(year, run, list);
+    }
+}
+
+void LoadFarmYears(FarmData& farm, const std::string& folder) {
+    farm.Year2018.LoadYear(2018, folder);
+    farm.Year2017.LoadYear(2017, folder);
+    farm.Year2016.LoadYear(2016, folder);
+    farm.Year2015.LoadYear(2015, folder);
+}
+
+YieldExpectation::YieldExpectation(const FarmData& farm)
+    : years_{HarvestSums(farm.Year2017), HarvestSums(farm.Year2016), HarvestSums(farm.Year2015)} {}
+
+double YieldExpectation::Of(const std::string& crop) {
+    if (const auto it = memo_.find(crop); it != memo_.end()) return it->second;
+    double total = 0;
+    int years = 0;
+    for (const YearSums& year : years_) {
+        double mean = 0;
+        if (const auto it = year.find(crop); it != year.end()) {
+            // A harvest without an amount still adds its area and lowers the mean.
+            mean = it->second.area > 0 ? it->second.yield / it->second.area : it->second.yield;
+        }
+        // A year without a harvest of the crop leaves the other years' mean alone.
+        if (mean > 0) {
+            total += mean;
+            ++years;
+        }
+    }
+    const double result = years > 0 ? total / years : 0;
+    memo_.emplace(crop, result);
+    return result;
+}
+
+void FillWorksheets(const FarmData& farm, const NutrientClasses& classes, Worksheet& nSheet,
+                    Worksheet& pSheet, char decimalSeparator) {
+    const FirstPositions positions2017(farm.Year2017);
+    std::vector<CollectedWork> works;
+    int r = 1;
+    for (const FieldRecord& field : farm.Year2018.Fields) {
+        if ((field.StatusBits() & kStatusNoRow) != 0) continue;
+        CollectWorks(farm.Year2018, field, works);
+        nSheet.SetRowCount(nSheet.RowCount() + 1);
+        pSheet.SetRowCount(nSheet.RowCount());
+        WriteRow(nSheet, pSheet, r, field, works, classes, decimalSeparator);
+
+        // Absent in 2017: nothing counted, the cell still shows 0.
+        works.clear();
+        const int previous = positions2017.Find(field.FieldNo(), field.SubNo());
+        if (previous >= 0) {
+            CollectWorks(farm.Year2017, farm.Year2017.Fields[static_cast<std::size_t>(previous)],
+                         works);
+        }
+        nSheet.SetCell(ncol::OrgVorjahr, r, OrganicText(works, decimalSeparator));
+        ++r;
+    }
+
+    // Every row of the N worksheet, the empty trailing row included; with no
+    // listed field that is row 1 alone, whatever the P2O5 worksheet holds.
+    YieldExpectation expectation(farm);
+    for (int row = 1; row < nSheet.RowCount(); ++row) {
+        const std::string crop = nSheet.Cells(ncol::Frucht, row);
+        nSheet.SetCell(ncol::Ertragserwartung, row,
+                       FormatFixed(expectation.Of(crop), 5, 0, decimalSeparator));
+        pSheet.SetCell(pcol::Ertragserwartung, row, nSheet.Cells(ncol::Ertragserwartung, row));
+    }
+}
+
+}  // namespace kv4

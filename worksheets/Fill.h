@@ -1,0 +1,91 @@
+#pragma once
+// Building both worksheets from the farm data, once at start: one row per
+// listed field of 2018 with what the records can tell, then the yield
+// expectation of every row from the harvests of the three years before.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "reference/NutrientClasses.h"
+#include "worksheets/Worksheet.h"
+#include "data/ADECLARE.h"
+
+namespace kv4 {
+
+// What the user is told when the data folder holds no fields of 2018.
+inline constexpr std::string_view kNoFields2018Message =
+    "Es sind keine Schl\xC3\xA4ge f\xC3\xBCr 2018 vorhanden. Legen Sie gegebnenfalls "
+    "zun\xC3\xA4"
+    "chst das Erntejahr 2018 an.";
+
+// The field registers of the harvest year and of the three years before it.
+// Loaded once; the worksheets are built from them and nothing is written back.
+struct FarmData {
+    TOSchlaege Year2018;
+    TOSchlaege Year2017;
+    TOSchlaege Year2016;
+    TOSchlaege Year2015;
+
+    // Without fields of 2018 there is nothing to fill; the caller reports it.
+    bool HasFields2018() const { return Year2018.FieldCount() > 0; }
+};
+
+// Loads the years 2018, 2017, 2016 and 2015 from `folder` (empty or ending in
+// the path separator), in this order.
+void LoadFarmYears(FarmData& farm, const std::string& folder);
+
+// One work of a field's list: a reference into the register (valid while
+// the register is neither loaded again nor changed) and what placing the next
+// record needs.
+struct CollectedWork {
+    const WorkRecord* work;
+    std::uint32_t date;  // year part, month, day: ascending as the dates
+    bool placeable;      // OptionalMark 0: may serve as an insertion place
+
+    static std::uint32_t DateKey(const WorkRecord& work);
+};
+
+// The works that GetFieldWorks (optional records left out) hands out for
+// the field with `field`'s key, in the same order, as references instead of
+// copies: the fill asks for every field of three years, and moving 512-byte
+// copies around while sorting them in would cost more than reading the files.
+// Runs of more than kLargeRun works of one field (only a damaged work file
+// has them) are sorted in through blocks, in n * sqrt(n) instead of n^2.
+void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
+                  std::vector<CollectedWork>& list);
+inline constexpr std::size_t kLargeRun = 512;
+
+// The yield expectation of a crop text: the mean of the positive
+// area-weighted mean yields (dt/ha) of that exact crop name over the whole
+// farm in 2017, 2016 and 2015. Each year is read once when this is built;
+// each crop text is computed once. The result equals, bit for bit, asking
+// every field of every year for its works once per row.
+class YieldExpectation {
+  public:
+    explicit YieldExpectation(const FarmData& farm);
+    double Of(const std::string& crop);
+
+    struct Sums {
+        double yield = 0;
+        double area = 0;
+    };
+    using YearSums = std::unordered_map<std::string, Sums>;
+
+  private:
+    std::array<YearSums, 3> years_;  // 2017, 2016, 2015
+    std::unordered_map<std::string, double> memo_;
+};
+
+// The row pass and the yield pass over worksheets as the window creates them
+// (heading row written; N with 2 rows, P2O5 with 5). Call only when
+// farm.HasFields2018(). With no listed field the N worksheet keeps its 2 rows
+// and the P2O5 worksheet its 5; otherwise both end with n + 2 rows. No
+// recalculation: the result columns stay empty.
+void FillWorksheets(const FarmData& farm, const NutrientClasses& classes, Worksheet& nSheet,
+                    Worksheet& pSheet, char decimalSeparator);
+
+}  // namespace kv4
