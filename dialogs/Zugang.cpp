@@ -127,6 +127,10 @@ void TDirectoryListBox::SetDirectory(const QString& folder) {
         // The system would cut the name there and open another folder.
         error = std::make_error_code(std::errc::invalid_argument);
     } else {
+        // The one working-directory change of the program, kept on purpose: an opened folder
+        // becomes the process's current folder, as farmers know it from this dialog, and
+        // entering it is the check that the folder may be opened at all, with the system's
+        // reason as the message. The loaders never rely on it; they are handed the folder.
         std::filesystem::current_path(ToPath(folder), error);
     }
     if (error) throw std::runtime_error(FolderErrorText(error));
