@@ -1,6 +1,6 @@
 // kv4-export: the worksheets of a Kornavis 4 data folder as CSV and PDF
 // files, built by the same library as the window. Everything but the PDF
-// renderer and the regional settings lies in the core (app/Export.h).
+// renderer and the regional settings lies in the core (export/).
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
@@ -11,10 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "export/Export.h"
+#include "data/FileAccess.h"
+#include "export/ExportOptions.h"
+#include "export/ExportRun.h"
 #include "render/ReportPrinter.h"
 #include "render/SystemLocale.h"
-#include "data/FileAccess.h"
 
 namespace {
 
