@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "render/QtText.h"
+
 namespace kv4gui {
 
 namespace {
@@ -43,7 +45,7 @@ bool PrintReport(QPagedPaintDevice& printer, const kv4::ReportPages& pages) {
                 ascent = QFontMetricsF(painter.font(), painter.device()).ascent();
             }
             // drawText places the baseline; the layout gives the top left corner.
-            painter.drawText(QPointF(t.x, t.y + ascent), QString::fromStdString(t.text));
+            painter.drawText(QPointF(t.x, t.y + ascent), ToQString(t.text));
         }
         for (const kv4::ReportLine& l : page.lines) {
             painter.drawLine(QPoint(l.x1, l.y1), QPoint(l.x2, l.y2));
