@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+#include "render/QtText.h"
+
 namespace kv4gui {
 
 namespace {
@@ -33,8 +35,7 @@ QVariant WorksheetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return {};
     switch (role) {
         case Qt::DisplayRole: {
-            const std::string& text = sheet_.Cells(index.column(), index.row());
-            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+            return ToQString(sheet_.Cells(index.column(), index.row()));
         }
         case Qt::BackgroundRole:
             if (index.row() == 0) return headingBackground_;

@@ -17,13 +17,14 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
+#include "app/StringGrid.h"
 #include "dialogs/DesignFont.h"
 #include "dialogs/Seams.h"
-#include "app/StringGrid.h"
-#include "render/SystemLocale.h"
+#include "reference/NutrientClasses.h"
 #include "reference/UFruchtdaten.h"
+#include "render/QtText.h"
+#include "render/SystemLocale.h"
+#include "worksheets/Fill.h"
 
 namespace {
 
@@ -34,9 +35,7 @@ constexpr int kBottomStripHeight = 90;
 // A grid column that the creation does not size keeps the grid's default.
 constexpr int kDefaultColWidth = 64;
 
-QString ToQString(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
+using kv4gui::ToQString;
 
 // The crop list shows its items 16 pixels high.
 class CropItemDelegate : public QStyledItemDelegate {

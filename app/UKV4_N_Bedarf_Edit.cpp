@@ -12,21 +12,21 @@
 #include <string>
 #include <string_view>
 
+#include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "dialogs/Seams.h"
+#include "render/QtText.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
-#include "app/StringGrid.h"
 
 namespace {
 
 namespace ncol = kv4::ncol;
 namespace pcol = kv4::pcol;
 
-QString ToQString(const std::string& text) { return QString::fromStdString(text); }
-
-std::string ToStd(const QString& text) { return text.toStdString(); }
+using kv4gui::ToQString;
+using kv4gui::ToStdString;
 
 // Announces the cells a handler changed when it ends, also when an error
 // ends it: a pass stopped by a bad cell has rewritten the rows before it.
@@ -64,9 +64,10 @@ void OpenEditor(QLineEdit* editor, const kv4gui::TStringGrid& grid, int c, int r
 template <class Filter>
 void FilterEditor(QLineEdit* editor, Filter filter) {
     const QString text = editor->text();
-    const QString cleaned = ToQString(filter(ToStd(text)));
+    const QString cleaned = ToQString(filter(ToStdString(text)));
     if (cleaned == text) return;
-    const qsizetype caret = ToQString(filter(ToStd(text.left(editor->cursorPosition())))).size();
+    const qsizetype caret =
+        ToQString(filter(ToStdString(text.left(editor->cursorPosition())))).size();
     editor->setText(cleaned);
     editor->setCursorPosition(static_cast<int>(caret));
 }
@@ -129,7 +130,7 @@ void TForm1::EditNChange() {
 void TForm1::EditNExit() {
     try {
         kv4::WriteBackNCell(nSheet_, pSheet_, StringGrid1->Col(), StringGrid1->Row(),
-                            ToStd(EditN->text()));
+                            ToStdString(EditN->text()));
     } catch (const kv4::ConversionError&) {
         // A correction that is not a number stays in its cell, the editor
         // stays open and nothing is recalculated; the error box tells why.
@@ -141,8 +142,9 @@ void TForm1::EditNExit() {
 }
 
 void TForm1::Button1Click() {
-    kv4::StoreYieldStepAndRates(nSheet_, StringGrid1->Row(),
-                                {ToStd(Edit3->text()), ToStd(Edit4->text()), ToStd(Edit5->text())});
+    kv4::StoreYieldStepAndRates(
+        nSheet_, StringGrid1->Row(),
+        {ToStdString(Edit3->text()), ToStdString(Edit4->text()), ToStdString(Edit5->text())});
     RecalcWorksheets();
 }
 
@@ -204,12 +206,12 @@ void TForm1::EditPChange() {
 void TForm1::EditPExit() {
     // No recalculation, and the editor stays over its cell.
     ViewUpdate update(*this);
-    kv4::WriteBackPCell(pSheet_, StringGrid2->Col(), StringGrid2->Row(), ToStd(EditP->text()),
+    kv4::WriteBackPCell(pSheet_, StringGrid2->Col(), StringGrid2->Row(), ToStdString(EditP->text()),
                         NutrientClassTable());
 }
 
 void TForm1::EditTExit() {
     if (StringGrid2->Col() != pcol::Anmerkung) return;
     ViewUpdate update(*this);
-    kv4::WriteBackRemark(pSheet_, StringGrid2->Row(), ToStd(EditT->text()));
+    kv4::WriteBackRemark(pSheet_, StringGrid2->Row(), ToStdString(EditT->text()));
 }

@@ -2,11 +2,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-#include "worksheets/ReportLayout.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "render/ReportPrinter.h"
-#include "dialogs/Seams.h"
 #include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "dialogs/Seams.h"
+#include "render/QtText.h"
+#include "render/ReportPrinter.h"
+#include "worksheets/ReportLayout.h"
 
 void TForm1::Btn_PrintClick() {
     // The visible worksheet is printed. Its own flag decides, not whether it
@@ -22,9 +23,9 @@ void TForm1::Btn_PrintClick() {
     // printer choice does not want paper.
     if (kv4gui::ExecModal(PrintDialog1) != QDialog::Accepted) return;
 
-    const kv4::ReportHeader header{ED_Betriebsname->text().toStdString(),
-                                   ED_Betriebsnummer->text().toStdString(),
-                                   ED_Datum->text().toStdString()};
+    const kv4::ReportHeader header{kv4gui::ToStdString(ED_Betriebsname->text()),
+                                   kv4gui::ToStdString(ED_Betriebsnummer->text()),
+                                   kv4gui::ToStdString(ED_Datum->text())};
     // A printer that cannot be opened throws PrintError; the standard error
     // box shows it.
     kv4gui::PrintWorksheet(printer, nReport ? nSheet_ : pSheet_,

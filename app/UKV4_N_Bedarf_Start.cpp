@@ -5,14 +5,15 @@
 #include <memory>
 #include <string>
 
-#include "worksheets/Fill.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
 #include "data/ADECLARE.h"
 #include "data/MasterData.h"
+#include "dialogs/Seams.h"
 #include "dialogs/UFormInfo.h"
 #include "dialogs/Zugang.h"
 #include "platform/Registry.h"
+#include "render/QtText.h"
+#include "worksheets/Fill.h"
 
 void TForm1::FormShow() {
     // 1. The notice; its result does not matter. Both dialogs stay children
@@ -33,13 +34,13 @@ void TForm1::FormShow() {
     }
     auto* zugang = new kv4gui::TFZugang(this);
     try {
-        zugang->SetFolder(QString::fromStdString(registryFolder));
+        zugang->SetFolder(kv4gui::ToQString(registryFolder));
     } catch (const std::exception& e) {
         ShowStandardErrorText(e.what());
         zugang->SetFolder(QString());
     }
     kv4gui::ExecModal(*zugang);
-    kv4::DataFolder = kv4::WithBackslash(zugang->GetFolder().toStdString());
+    kv4::DataFolder = kv4::WithBackslash(kv4gui::ToStdString(zugang->GetFolder()));
 
     // 3. The field registers, the harvest year first.
     farm_ = std::make_unique<kv4::FarmData>();

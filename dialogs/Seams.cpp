@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "render/QtText.h"
 #include "worksheets/NumberFormat.h"
 
 namespace kv4gui {
@@ -19,7 +20,7 @@ ModalHook& InstalledHook() {
 
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
                  const std::string& text) {
-    QMessageBox box(icon, caption, QString::fromStdString(text), QMessageBox::NoButton, parent);
+    QMessageBox box(icon, caption, ToQString(text), QMessageBox::NoButton, parent);
     // File names and user input end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
@@ -54,8 +55,8 @@ void ShowErrorMessage(QWidget* parent, const std::string& text) {
 }
 
 bool AskConfirmation(QWidget* parent, const std::string& text) {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"),
-                    QString::fromStdString(text), QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), ToQString(text),
+                    QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);

@@ -6,8 +6,9 @@
 #include <QScrollBar>
 #include <QShowEvent>
 
-#include "reference/InfoText.h"
 #include "dialogs/DesignFont.h"
+#include "reference/InfoText.h"
+#include "render/QtText.h"
 
 namespace kv4gui {
 
@@ -28,7 +29,7 @@ TTFormInfo::TTFormInfo(QWidget* parent) : QDialog(parent) {
     MemoInfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MemoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoInfo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MemoInfo->setPlainText(QString::fromStdString(kv4::InfoText()));
+    MemoInfo->setPlainText(kv4gui::ToQString(kv4::InfoText()));
 
     Button1 = new QPushButton(QStringLiteral("ok"), this);
     Button1->setObjectName(QStringLiteral("Button1"));

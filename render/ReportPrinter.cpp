@@ -2,16 +2,15 @@
 
 #include <QFont>
 #include <QFontMetricsF>
-#include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
+
+#include "render/QtText.h"
 
 namespace kv4gui {
 
 namespace {
-
-constexpr int kReportResolution = 600;
 
 QFont ReportFont(int pointSize) {
     QFont font;  // the default family, no name of our own
@@ -23,18 +22,13 @@ QFont ReportFont(int pointSize) {
 
 }  // namespace
 
-void PrepareReportPrinter(QPrinter& printer) {
-    printer.setPageOrientation(QPageLayout::Landscape);
-    if (printer.resolution() != kReportResolution) printer.setResolution(kReportResolution);
-}
-
-kv4::ReportPages LayoutForPrinter(const QPrinter& printer, const kv4::Worksheet& sheet,
+kv4::ReportPages LayoutForPrinter(const QPagedPaintDevice& printer, const kv4::Worksheet& sheet,
                                   kv4::ReportKind kind, const kv4::ReportHeader& header,
                                   int lineStep) {
     return kv4::LayoutReport(sheet, kind, header, printer.width(), printer.height(), lineStep);
 }
 
-bool PrintReport(QPrinter& printer, const kv4::ReportPages& pages) {
+bool PrintReport(QPagedPaintDevice& printer, const kv4::ReportPages& pages) {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     bool firstPage = true;
@@ -51,7 +45,7 @@ bool PrintReport(QPrinter& printer, const kv4::ReportPages& pages) {
                 ascent = QFontMetricsF(painter.font(), painter.device()).ascent();
             }
             // drawText places the baseline; the layout gives the top left corner.
-            painter.drawText(QPointF(t.x, t.y + ascent), QString::fromStdString(t.text));
+            painter.drawText(QPointF(t.x, t.y + ascent), ToQString(t.text));
         }
         for (const kv4::ReportLine& l : page.lines) {
             painter.drawLine(QPoint(l.x1, l.y1), QPoint(l.x2, l.y2));
@@ -60,22 +54,12 @@ bool PrintReport(QPrinter& printer, const kv4::ReportPages& pages) {
     return painter.end();
 }
 
-void PrintWorksheet(QPrinter& printer, const kv4::Worksheet& sheet, kv4::ReportKind kind,
-                    const kv4::ReportHeader& header, int lineStep) {
-    PrepareReportPrinter(printer);
-    if (!printer.isValid()) throw PrintError(kNoPrinterText);
-    const kv4::ReportPages pages = LayoutForPrinter(printer, sheet, kind, header, lineStep);
-    if (!PrintReport(printer, pages)) throw PrintError(kNoPrinterText);
-}
-
 bool WriteReportPdf(const QString& fileName, const kv4::Worksheet& sheet, kv4::ReportKind kind,
                     const kv4::ReportHeader& header, int lineStep) {
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(fileName);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    PrepareReportPrinter(printer);
-    return PrintReport(printer, LayoutForPrinter(printer, sheet, kind, header, lineStep));
+    QPdfWriter writer(fileName);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    PrepareReportPrinter(writer);
+    return PrintReport(writer, LayoutForPrinter(writer, sheet, kind, header, lineStep));
 }
 
 }  // namespace kv4gui

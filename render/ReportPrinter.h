@@ -1,11 +1,12 @@
 #pragma once
-// Paints the report pages of the core on a printer or into a PDF file.
+// Paints the report pages of the core on a paged device: the window's
+// printer or the export tool's PDF writer.
+#include <QPageLayout>
+#include <QPagedPaintDevice>
 #include <QString>
 #include <stdexcept>
 
 #include "worksheets/ReportLayout.h"
-
-class QPrinter;
 
 namespace kv4gui {
 
@@ -19,24 +20,41 @@ class PrintError : public std::runtime_error {
 // The message of a print that cannot start.
 inline constexpr const char* kNoPrinterText = "Zur Zeit ist kein Standard-Drucker gewählt";
 
-// Landscape, and 600 dots per inch where the printer allows it: the fixed
-// offsets of the page scheme are meant for that resolution.
-void PrepareReportPrinter(QPrinter& printer);
+// The fixed offsets of the page scheme are meant for this resolution.
+inline constexpr int kReportResolution = 600;
 
-// The pages for the printable area of `printer` (call PrepareReportPrinter
+// Landscape, and 600 dots per inch where the printer allows it. A template
+// because the resolution belongs to QPrinter and QPdfWriter, not to their
+// common base.
+template <class Device>
+void PrepareReportPrinter(Device& device) {
+    device.setPageOrientation(QPageLayout::Landscape);
+    if (device.resolution() != kReportResolution) device.setResolution(kReportResolution);
+}
+
+// The pages for the printable area of `device` (call PrepareReportPrinter
 // first). `lineStep` is the main window's logicalDpiY().
-kv4::ReportPages LayoutForPrinter(const QPrinter& printer, const kv4::Worksheet& sheet,
+kv4::ReportPages LayoutForPrinter(const QPagedPaintDevice& device, const kv4::Worksheet& sheet,
                                   kv4::ReportKind kind, const kv4::ReportHeader& header,
                                   int lineStep);
 
-// Paints `pages` as one document. False when the printer cannot be opened;
+// Paints `pages` as one document. False when the device cannot be opened;
 // nothing is printed then.
-bool PrintReport(QPrinter& printer, const kv4::ReportPages& pages);
+bool PrintReport(QPagedPaintDevice& device, const kv4::ReportPages& pages);
 
-// Prepares the printer, lays out the report and prints it. Throws PrintError
-// (kNoPrinterText) when the printer cannot be opened.
-void PrintWorksheet(QPrinter& printer, const kv4::Worksheet& sheet, kv4::ReportKind kind,
-                    const kv4::ReportHeader& header, int lineStep);
+// Prepares the device, lays out the report and prints it. Throws PrintError
+// (kNoPrinterText) when the device cannot be opened, or when it is a printer
+// that the system does not know.
+template <class Device>
+void PrintWorksheet(Device& device, const kv4::Worksheet& sheet, kv4::ReportKind kind,
+                    const kv4::ReportHeader& header, int lineStep) {
+    PrepareReportPrinter(device);
+    if constexpr (requires { device.isValid(); }) {
+        if (!device.isValid()) throw PrintError(kNoPrinterText);
+    }
+    const kv4::ReportPages pages = LayoutForPrinter(device, sheet, kind, header, lineStep);
+    if (!PrintReport(device, pages)) throw PrintError(kNoPrinterText);
+}
 
 // The report as a PDF file on A4 landscape at 600 dots per inch. False when
 // the file cannot be written.

@@ -1,6 +1,6 @@
 // kv4-export: the worksheets of a Kornavis 4 data folder as CSV and PDF
 // files, built by the same library as the window. Everything but the PDF
-// renderer and the regional settings lies in the core (app/Export.h).
+// renderer and the regional settings lies in the core (export/).
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "export/Export.h"
+#include "data/FileAccess.h"
+#include "export/ExportOptions.h"
+#include "export/ExportRun.h"
+#include "render/QtText.h"
 #include "render/ReportPrinter.h"
 #include "render/SystemLocale.h"
-#include "data/FileAccess.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ namespace {
 // of the renderer show up as a file that cannot be written.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << "kv4-export: " << message.toStdString() << '\n';
+        std::cerr << "kv4-export: " << kv4gui::ToStdString(message) << '\n';
 }
 
 }  // namespace
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
 
     const auto writePdf = [](const std::filesystem::path& file, const kv4::Worksheet& sheet,
                              kv4::ReportKind kind, const kv4::ReportHeader& header) {
-        return kv4gui::WriteReportPdf(QString::fromStdString(kv4::PathToUtf8(file)), sheet, kind,
+        return kv4gui::WriteReportPdf(kv4gui::ToQString(kv4::PathToUtf8(file)), sheet, kind,
                                       header);
     };
     try {

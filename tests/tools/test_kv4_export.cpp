@@ -19,15 +19,15 @@
 #include <string>
 #include <vector>
 
-#include "worksheets/Fill.h"
-#include "worksheets/NumberFormat.h"
-#include "reference/NutrientClasses.h"
-#include "worksheets/Worksheet.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
+#include "reference/NutrientClasses.h"
 #include "reference/UFruchtdaten.h"
 #include "support/DemoFarm.h"
 #include "support/RecordWriter.h"
+#include "worksheets/Fill.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Worksheet.h"
 
 namespace {
 
@@ -202,6 +202,7 @@ class TestKv4Export : public QObject {
     void missingAndEmptyFolders();
     void optionsAndHelp();
     void pdfReports();
+    void linksNoWidgetToolkit();
 
   private:
     QString Farm() const { return farm_.path(); }
@@ -573,6 +574,20 @@ void TestKv4Export::pdfReports() {
         QVERIFY2(nText.contains(name) && pText.contains(name), qPrintable(name));
     }
     QVERIFY(nText.contains(QString::fromStdString(n[1][kv4::ncol::NBedarf]).trimmed()));
+}
+
+// The tool paints with Qt Gui alone: the window's toolkit and the printer
+// support stay out of it.
+void TestKv4Export::linksNoWidgetToolkit() {
+    const QString ldd = QStandardPaths::findExecutable(QStringLiteral("ldd"));
+    if (ldd.isEmpty()) QSKIP("ldd not found: the linked libraries are not checked");
+    QProcess p;
+    p.start(ldd, {QStringLiteral(KV4_EXPORT_PROGRAM)});
+    QVERIFY(p.waitForFinished(60000));
+    const QString libraries = QString::fromLocal8Bit(p.readAllStandardOutput());
+    QVERIFY2(libraries.contains(QStringLiteral("libQt6Gui")), qPrintable(libraries));
+    QVERIFY2(!libraries.contains(QStringLiteral("libQt6Widgets")), qPrintable(libraries));
+    QVERIFY2(!libraries.contains(QStringLiteral("libQt6PrintSupport")), qPrintable(libraries));
 }
 
 QTEST_GUILESS_MAIN(TestKv4Export)
