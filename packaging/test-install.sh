@@ -74,10 +74,10 @@ restore() {
 trap restore EXIT
 
 echo "== Debian-Paket: bauen, installieren, prüfen, entfernen =="
-cmake --build "$build" -j "$(nproc)" --target KV4_N_Bedarf kv4-export make_demo_farm kv4_demo_farm
+cmake --build "$build" -j "$(nproc)" --target KV4_N_Bedarf kv4-export make_demo_farm kv4_demo_farm >/dev/null
 (cd "$build" && cpack -G DEB -B "$work/cpack" >/dev/null)
 debs=("$work"/cpack/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack hat nicht genau ein .deb geschrieben."
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then fail "cpack hat nicht genau ein .deb geschrieben."; fi
 deb="$work/$(basename "${debs[0]}")"
 mv "${debs[0]}" "$deb"
 chmod 644 "$deb"
@@ -97,6 +97,14 @@ for program in kv4-export KV4_N_Bedarf; do
   fi
 done
 
+# The window starts: its first act is the modal notice, so it is still up
+# when the time runs out. Started in an empty folder, with no registry.
+mkdir -m 700 "$work/window"
+status=0
+(cd "$work/window" && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work/window" KV4_REGISTRY=/nonexistent \
+  timeout 5 KV4_N_Bedarf 2>"$work/window.err") || status=$?
+[ "$status" -eq 124 ] || { cat "$work/window.err" >&2; fail "KV4_N_Bedarf endete beim Start mit Status $status."; }
+
 # The shipped demo farm is make_demo_farm's output, byte for byte.
 demo="/usr/share/$package/demo"
 "$build/tools/make_demo_farm" "$work/fresh" >/dev/null
@@ -104,7 +112,7 @@ diff -r -x fruechte.txt "$work/fresh" "$demo" >/dev/null || fail "$demo ist nich
 
 export_run() {  # PROGRAM FARM OUTDIR
   mkdir -p "$3"
-  (cd "$3" && LANG=de_DE.UTF-8 LC_ALL= LC_NUMERIC= "$1" --data "$2/Daten" --nklassen "$2/NKlassen.dat" \
+  (cd "$3" && LANG=de_DE.UTF-8 LC_ALL='' LC_NUMERIC='' "$1" --data "$2/Daten" --nklassen "$2/NKlassen.dat" \
     --crops "$demo/fruechte.txt" --n-csv n.csv --p-csv p.csv --n-pdf n.pdf \
     --farm "Hof Sonnenwiese" --farm-no 276051234 --date 15.02.2018)
 }
@@ -118,14 +126,15 @@ heading=$'Schlag;Frucht;ha;BasisErtrag;;Ertragserwartung;N-Sollwert;Zu-/Abschlag
 n_rows="$(wc -l <"$work/installed/n.csv")"
 p_rows="$(wc -l <"$work/installed/p.csv")"
 # Heading, one row per field of 2018, the empty trailing row.
-[ "$n_rows" -ge 3 ] && [ "$n_rows" -eq "$p_rows" ] || fail "Zeilen: n.csv $n_rows, p.csv $p_rows"
+if [ "$n_rows" -lt 3 ] || [ "$n_rows" -ne "$p_rows" ]; then fail "Zeilen: n.csv $n_rows, p.csv $p_rows"; fi
 [ "$(head -c 5 "$work/installed/n.pdf")" = "%PDF-" ] || fail "n.pdf ist kein PDF."
 echo "kv4-export aus dem Paket: $((n_rows - 2)) Schläge, CSV gleich dem Bau"
 
 desktop="$(dpkg -L "$package" | grep '^/usr/share/applications/.*\.desktop$')"
 metainfo="$(dpkg -L "$package" | grep '^/usr/share/metainfo/.*\.metainfo\.xml$')"
-[ "$(wc -l <<<"$desktop")" -eq 1 ] && [ "$(wc -l <<<"$metainfo")" -eq 1 ] ||
+if [ "$(wc -l <<<"$desktop")" -ne 1 ] || [ "$(wc -l <<<"$metainfo")" -ne 1 ]; then
   fail "nicht genau ein Desktop-Eintrag und eine Metainfo-Datei: $desktop $metainfo"
+fi
 desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
 appstreamcli validate --no-net "$metainfo" >"$work/appstream" || { cat "$work/appstream"; fail "appstreamcli validate $metainfo"; }
 grep -q "<launchable type=\"desktop-id\">$(basename "$desktop")</launchable>" "$metainfo" ||
