@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the plain
-# build, the Windows cross-build under Wine, then the same tests under
-# AddressSanitizer + UndefinedBehaviorSanitizer.
+# build, its Debian package installed and removed again, the Windows
+# cross-build under Wine, then the same tests under AddressSanitizer +
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -13,6 +14,11 @@ cmake --preset default >/dev/null
 cmake --build --preset default -j "$jobs"
 cmake --build --preset default --target format-check
 ctest --preset default -j "$jobs"
+
+# The Debian package of that build: built, installed with apt-get, checked
+# and purged again. Needs root or sudo; without either the stage says so
+# ("Paketprüfung übersprungen: …") and is skipped.
+packaging/test-install.sh build
 
 # The window-free library and its tests for 64-bit Windows, run under Wine.
 # Where Wine cannot start, the script says so and skips that stage.
