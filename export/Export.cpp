@@ -13,6 +13,7 @@
 #include "worksheets/NumberFormat.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Recalc.h"
+#include "export/YieldsCsv.h"
 #include "data/ADECLARE.h"
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
@@ -83,7 +84,7 @@ std::string* OptionField(ExportOptions& o, std::string_view name) {
         {"--data", &ExportOptions::dataFolder}, {"--nklassen", &ExportOptions::nutrientFile},
         {"--crops", &ExportOptions::cropsFile}, {"--n-csv", &ExportOptions::nCsv},
         {"--p-csv", &ExportOptions::pCsv},      {"--n-pdf", &ExportOptions::nPdf},
-        {"--p-pdf", &ExportOptions::pPdf},
+        {"--p-pdf", &ExportOptions::pPdf},      {"--yields", &ExportOptions::yieldsCsv},
     };
     for (const ValueOption& option : kOptions)
         if (option.name == name) return &(o.*option.value);
@@ -177,7 +178,7 @@ ParsedExportArgs ParseExportArgs(std::span<const std::string> args) {
         }
         std::vector<fs::path> outputs;
         for (const std::string* out :
-             {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf}) {
+             {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf, &options.yieldsCsv}) {
             if (out->empty()) continue;
             const fs::path path = Absolute(PathFromUtf8(*out));
             if (std::find(outputs.begin(), outputs.end(), path) != outputs.end()) {
@@ -204,6 +205,7 @@ std::string ExportUsage() {
            "  --p-csv DATEI       P2O5-Arbeitsblatt als CSV\n"
            "  --n-pdf DATEI       N-Bericht als PDF\n"
            "  --p-pdf DATEI       P2O5-Bericht als PDF\n"
+           "  --yields DATEI      Herkunft der Ertragserwartung je Schlag mit Hinweisen als CSV\n"
            "  --farm NAME         Betriebsname im Berichtskopf\n"
            "  --farm-no NUMMER    Betriebsnummer im Berichtskopf\n"
            "  --date TEXT         Datum im Berichtskopf\n"
@@ -301,7 +303,8 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
     LoadFarmYears(farm, WithBackslash(dataFolder));
     if (!farm.HasFields2018())
         return ExportFailure{ExportStatus::Failed, std::string(kNoFields2018Message)};
-    FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
+    YieldExpectation expectation = FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
+    out.yields = ListYieldSources(expectation, out.n, decimalSeparator);
     return std::nullopt;
 }
 
@@ -417,7 +420,8 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
     }
 
     // Nothing is ever written into the farm's data.
-    for (const std::string* out : {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf}) {
+    for (const std::string* out :
+         {&options.nCsv, &options.pCsv, &options.nPdf, &options.pPdf, &options.yieldsCsv}) {
         if (!out->empty() && PathIsInside(PathFromUtf8(*out), PathFromUtf8(options.dataFolder)))
             return fail(ExportStatus::Failed, "Die Ausgabedatei " + Quoted(*out) +
                                                   " liegt im Datenordner; dorthin wird nichts "
@@ -489,6 +493,8 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
     };
     csvJob(options.nCsv, sheets.n);
     csvJob(options.pCsv, sheets.p);
+    const Worksheet yields = YieldsTable(sheets.yields, sheets.n, decimalSeparator);
+    csvJob(options.yieldsCsv, yields);
     pdfJob(options.nPdf, sheets.n, ReportKind::N);
     pdfJob(options.pPdf, sheets.p, ReportKind::P2O5);
     if (auto problem = WriteOutputs(jobs)) return fail(ExportStatus::Failed, *problem);

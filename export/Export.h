@@ -14,6 +14,7 @@
 
 #include "worksheets/ReportLayout.h"
 #include "worksheets/Worksheet.h"
+#include "worksheets/YieldSources.h"
 
 namespace kv4 {
 
@@ -32,6 +33,7 @@ struct ExportOptions {
     std::string nutrientFile;            // empty: NKlassen.dat in the current folder
     std::string cropsFile;               // empty: no crops, no recalculation
     std::string nCsv, pCsv, nPdf, pPdf;  // empty: not written
+    std::string yieldsCsv;               // empty: not written
     ReportHeader header;
     bool help = false;
 };
@@ -83,6 +85,7 @@ std::vector<CropAssignment> ApplyCropAssignments(Worksheet& n, Worksheet& p,
 struct ExportWorksheets {
     Worksheet n = MakeNWorksheet();
     Worksheet p = MakePWorksheet();
+    std::vector<YieldSource> yields;  // where each listed row's expectation comes from
 };
 
 struct ExportFailure {
