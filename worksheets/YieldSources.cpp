@@ -17,6 +17,11 @@ constexpr int kYears[] = {2017, 2016, 2015};
 // The room of a harvest record's crop name, in characters.
 constexpr std::size_t kCropNameRoom = 15;
 
+constexpr const char* kAbove =
+    "\xC3\xBC"
+    "ber";  // über
+constexpr const char* kBelow = "unter";
+
 std::string Number(double value, char separator) { return FormatFixed(value, 0, 2, separator); }
 
 std::string Harvests(long long count) {
@@ -80,9 +85,8 @@ void AddYearHints(const YieldExpectation& expectation, YieldSource& source, char
                 if (o != y) others += source.years[o].mean;
             others /= static_cast<double>(counted.size() - 1);
             // Multiplied out rather than divided, so that exactly 20 % stays no hint.
-            const char* side = 5 * year.mean > 6 * others   ? "\xC3\xBC"
-                                                              "ber"
-                               : 5 * year.mean < 4 * others ? "unter"
+            const char* side = 5 * year.mean > 6 * others   ? kAbove
+                               : 5 * year.mean < 4 * others ? kBelow
                                                             : nullptr;
             if (side) {
                 source.hints.push_back(prefix + "Mittel " + Number(year.mean, separator) +
