@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
+#include <utility>
 
 #include "render/QtText.h"
 
@@ -39,6 +40,11 @@ QVariant WorksheetModel::data(const QModelIndex& index, int role) const {
         }
         case Qt::BackgroundRole:
             if (index.row() == 0) return headingBackground_;
+            if (const CellNote* note = NoteAt(index); note && note->warning) return WarningBrush();
+            break;
+        case Qt::ToolTipRole:
+            if (const CellNote* note = NoteAt(index); note && !note->toolTip.isEmpty())
+                return note->toolTip;
             break;
         case Qt::ForegroundRole:
             if (index.row() == 0) return headingText_;
@@ -74,6 +80,21 @@ void WorksheetModel::SetHeadingColors(const QBrush& background, const QBrush& te
     headingBackground_ = background;
     headingText_ = text;
     if (cols_ > 0 && rows_ > 0) emit dataChanged(index(0, 0), index(0, cols_ - 1));
+}
+
+void WorksheetModel::SetColumnNotes(int col, std::vector<CellNote> notes) {
+    notes_[col] = std::move(notes);
+    if (col >= 0 && col < cols_ && rows_ > 0)
+        emit dataChanged(index(0, col), index(rows_ - 1, col));
+}
+
+QBrush WorksheetModel::WarningBrush() { return QBrush(QColor(255, 236, 179)); }
+
+const WorksheetModel::CellNote* WorksheetModel::NoteAt(const QModelIndex& index) const {
+    const auto column = notes_.find(index.column());
+    if (column == notes_.end()) return nullptr;
+    const auto row = static_cast<std::size_t>(index.row());
+    return row < column->second.size() ? &column->second[row] : nullptr;
 }
 
 TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)

@@ -5,7 +5,9 @@
 #include <QAbstractTableModel>
 #include <QBrush>
 #include <QTableView>
+#include <map>
 #include <span>
+#include <vector>
 
 #include "worksheets/Worksheet.h"
 
@@ -28,13 +30,27 @@ class WorksheetModel : public QAbstractTableModel {
     kv4::Worksheet& Sheet() { return sheet_; }
     void SetHeadingColors(const QBrush& background, const QBrush& text);
 
+    // What the engine says about a cell beyond its text: a tooltip, and a
+    // light warning tint that only the screen shows (reports are painted
+    // from the worksheet texts).
+    struct CellNote {
+        QString toolTip;
+        bool warning = false;
+    };
+    // The notes of column `col`, by row; replaces that column's notes.
+    void SetColumnNotes(int col, std::vector<CellNote> notes);
+    static QBrush WarningBrush();
+
   private:
+    const CellNote* NoteAt(const QModelIndex& index) const;
+
     kv4::Worksheet& sheet_;
     int rows_;
     int cols_;
     unsigned long long revision_;
     QBrush headingBackground_;
     QBrush headingText_;
+    std::map<int, std::vector<CellNote>> notes_;
 };
 
 class TStringGrid : public QTableView {

@@ -3,8 +3,11 @@
 #include <QString>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/MasterData.h"
@@ -14,6 +17,24 @@
 #include "platform/Registry.h"
 #include "render/QtText.h"
 #include "worksheets/Fill.h"
+#include "worksheets/YieldSources.h"
+
+namespace {
+
+// Where each row's yield expectation comes from, on its cell in both grids.
+void ShowYieldSources(kv4::YieldExpectation& expectation, const kv4::Worksheet& nSheet,
+                      kv4gui::TStringGrid& nGrid, kv4gui::TStringGrid& pGrid, char separator) {
+    std::vector<kv4gui::WorksheetModel::CellNote> notes(
+        static_cast<std::size_t>(nSheet.RowCount()));
+    for (const kv4::YieldSource& source : kv4::ListYieldSources(expectation, nSheet, separator)) {
+        notes[static_cast<std::size_t>(source.row)] = {
+            kv4gui::ToQString(kv4::YieldSourceText(source, separator)), !source.hints.empty()};
+    }
+    nGrid.Model().SetColumnNotes(kv4::ncol::Ertragserwartung, notes);
+    pGrid.Model().SetColumnNotes(kv4::pcol::Ertragserwartung, std::move(notes));
+}
+
+}  // namespace
 
 void TForm1::FormShow() {
     // 1. The notice; its result does not matter. Both dialogs stay children
@@ -59,13 +80,16 @@ void TForm1::FormShow() {
 
     // 6. Both worksheets; a failure part-way leaves the rows written so far
     //    on screen.
+    std::optional<kv4::YieldExpectation> expectation;
     try {
-        kv4::FillWorksheets(*farm_, NutrientClassTable(), nSheet_, pSheet_, DecimalSeparator());
+        expectation.emplace(kv4::FillWorksheets(*farm_, NutrientClassTable(), nSheet_, pSheet_,
+                                                DecimalSeparator()));
     } catch (...) {
         WorksheetsChanged();
         throw;
     }
     WorksheetsChanged();
+    ShowYieldSources(*expectation, nSheet_, *StringGrid1, *StringGrid2, DecimalSeparator());
 
     // 7. The N worksheet.
     Button3Click();

@@ -106,6 +106,7 @@ std::string ExportUsage() {
            "  --p-csv DATEI       P2O5-Arbeitsblatt als CSV\n"
            "  --n-pdf DATEI       N-Bericht als PDF\n"
            "  --p-pdf DATEI       P2O5-Bericht als PDF\n"
+           "  --yields DATEI      Herkunft der Ertragserwartung je Schlag mit Hinweisen als CSV\n"
            "  --farm NAME         Betriebsname im Berichtskopf\n"
            "  --farm-no NUMMER    Betriebsnummer im Berichtskopf\n"
            "  --date TEXT         Datum im Berichtskopf\n"

@@ -14,6 +14,7 @@ struct ExportOptions {
     std::string nutrientFile;            // empty: NKlassen.dat in the current folder
     std::string cropsFile;               // empty: no crops, no recalculation
     std::string nCsv, pCsv, nPdf, pPdf;  // empty: not written
+    std::string yieldsCsv;               // empty: not written
     ReportHeader header;
     bool help = false;
 };
@@ -30,6 +31,7 @@ inline constexpr OutputOption kOutputOptions[] = {
     {"--p-csv", &ExportOptions::pCsv},
     {"--n-pdf", &ExportOptions::nPdf},
     {"--p-pdf", &ExportOptions::pPdf},
+    {"--yields", &ExportOptions::yieldsCsv},
 };
 
 // `args` without the program name. Accepts "--name VALUE" and "--name=VALUE".

@@ -11,6 +11,7 @@
 #include "export/Messages.h"
 #include "export/OutputFiles.h"
 #include "export/WorksheetCsv.h"
+#include "export/YieldsCsv.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -118,7 +119,7 @@ ExportStatus ApplyCropsAndRecalc(const std::string& cropsFile,
 // The output files the options name, in the order they are written. A new
 // output is one more line here (and its option).
 std::vector<OutputJob> OutputJobs(const ExportOptions& o, const ExportWorksheets& sheets,
-                                  const PdfWriter& writePdf) {
+                                  char decimalSeparator, const PdfWriter& writePdf) {
     const auto pdf = [&](const Worksheet& sheet, ReportKind kind) -> OutputWriter {
         return [&, kind](const fs::path& file, std::string&) {
             return writePdf(file, sheet, kind, o.header);
@@ -129,6 +130,12 @@ std::vector<OutputJob> OutputJobs(const ExportOptions& o, const ExportWorksheets
         {o.pCsv, CsvOutput(sheets.p)},
         {o.nPdf, pdf(sheets.n, ReportKind::N)},
         {o.pPdf, pdf(sheets.p, ReportKind::P2O5)},
+        // The field, crop and expectation texts as the worksheet stands after the crop choice.
+        {o.yieldsCsv,
+         [&sheets, decimalSeparator](const fs::path& file, std::string& error) {
+             return WriteTextFile(file, YieldsCsv(sheets.yields, sheets.n, decimalSeparator),
+                                  error);
+         }},
     };
     std::vector<OutputJob> jobs;
     for (const auto& [target, write] : outputs)
@@ -161,7 +168,8 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
     FarmData farm;
     LoadFarmYears(farm, WithBackslash(dataFolder));
     if (!farm.HasFields2018()) return Failed(std::string(kNoFields2018Message));
-    FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
+    YieldExpectation expectation = FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
+    out.yields = ListYieldSources(expectation, out.n, decimalSeparator);
     return std::nullopt;
 }
 
@@ -186,7 +194,7 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
         options.cropsFile.empty()
             ? ExportStatus::Ok
             : ApplyCropsAndRecalc(options.cropsFile, assignments, sheets, decimalSeparator, log);
-    if (auto problem = WriteOutputs(OutputJobs(options, sheets, writePdf)))
+    if (auto problem = WriteOutputs(OutputJobs(options, sheets, decimalSeparator, writePdf)))
         return log.Fail(Failed(*problem));
     return status;
 }

@@ -7,10 +7,12 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "export/ExportOptions.h"
 #include "worksheets/ReportLayout.h"
 #include "worksheets/Worksheet.h"
+#include "worksheets/YieldSources.h"
 
 namespace kv4 {
 
@@ -27,6 +29,7 @@ enum class ExportStatus : int {
 struct ExportWorksheets {
     Worksheet n = MakeNWorksheet();
     Worksheet p = MakePWorksheet();
+    std::vector<YieldSource> yields;  // where each listed row's expectation comes from
 };
 
 struct ExportFailure {

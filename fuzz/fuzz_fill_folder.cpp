@@ -23,6 +23,7 @@
 #include "reference/NutrientClasses.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/Worksheet.h"
+#include "worksheets/YieldSources.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
@@ -130,7 +131,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (farm.HasFields2018()) {
         kv4::Worksheet n = kv4::MakeNWorksheet();
         kv4::Worksheet p = kv4::MakePWorksheet();
-        kv4::FillWorksheets(farm, classes, n, p, ',');
+        kv4::YieldExpectation expectation = kv4::FillWorksheets(farm, classes, n, p, ',');
+        // Where the expectations come from: one described source per listed row.
+        const std::vector<kv4::YieldSource> sources = kv4::ListYieldSources(expectation, n, ',');
+        Check(static_cast<int>(sources.size()) == n.RowCount() - 2);
+        for (const kv4::YieldSource& s : sources) Check(!kv4::YieldSourceText(s, ',').empty());
         int listed = 0;
         for (const kv4::FieldRecord& f : farm.Year2018.Fields) listed += (f.StatusBits() & 1) ? 0 : 1;
         if (listed > 0) {

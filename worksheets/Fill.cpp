@@ -30,8 +30,16 @@ YieldExpectation::YearSums HarvestSums(const TOSchlaege& year) {
             if (work.WorkType() != kWorkTypeHarvest) continue;
             const double area = work.PartAreaMark() == 0 ? field.Area() : work.WorkedArea();
             YieldExpectation::Sums& s = sums[work.CropName()];
-            s.yield += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * area;
+            const double amount = work.Amount();
+            s.yield += UnitFactor(work.Unit(), kDecitonnes, &work) * amount * area;
             s.area += area;
+            ++s.harvests;
+            if (amount == 0) {
+                ++s.withoutAmount;
+                s.areaWithoutAmount += area;
+            } else {
+                s.areaWithAmount += area;
+            }
         }
     }
     return sums;
@@ -281,7 +289,7 @@ double YieldExpectation::Of(const std::string& crop) {
         double mean = 0;
         if (const auto it = year.find(crop); it != year.end()) {
             // A harvest without an amount still adds its area and lowers the mean.
-            mean = it->second.area > 0 ? it->second.yield / it->second.area : it->second.yield;
+            mean = Mean(it->second.yield, it->second.area);
         }
         // A year without a harvest of the crop leaves the other years' mean alone.
         if (mean > 0) {
@@ -294,8 +302,8 @@ double YieldExpectation::Of(const std::string& crop) {
     return result;
 }
 
-void FillWorksheets(const FarmData& farm, const NutrientClasses& classes, Worksheet& nSheet,
-                    Worksheet& pSheet, char decimalSeparator) {
+YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
+                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator) {
     const FirstPositions positions2017(farm.Year2017);
     std::vector<CollectedWork> works;
     int r = 1;
@@ -326,6 +334,7 @@ void FillWorksheets(const FarmData& farm, const NutrientClasses& classes, Worksh
                        FormatFixed(expectation.Of(crop), 5, 0, decimalSeparator));
         pSheet.SetCell(pcol::Ertragserwartung, row, nSheet.Cells(ncol::Ertragserwartung, row));
     }
+    return expectation;
 }
 
 }  // namespace kv4

@@ -10,9 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/ADECLARE.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Worksheet.h"
-#include "data/ADECLARE.h"
 
 namespace kv4 {
 
@@ -69,11 +69,25 @@ class YieldExpectation {
     explicit YieldExpectation(const FarmData& farm);
     double Of(const std::string& crop);
 
+    // Besides the two sums the mean needs, what a farmer checking it wants
+    // to know: how many harvests there were, and how many of them (on how
+    // much area) carry no amount. Added in the same order as the sums, so
+    // a mean without the amount-less harvests is exact too.
     struct Sums {
         double yield = 0;
         double area = 0;
+        long long harvests = 0;
+        long long withoutAmount = 0;
+        double areaWithoutAmount = 0;
+        double areaWithAmount = 0;
     };
     using YearSums = std::unordered_map<std::string, Sums>;
+
+    // The year mean in dt/ha; a year enters the expectation when it is above 0.
+    static double Mean(double yield, double area) { return area > 0 ? yield / area : yield; }
+
+    // Per crop name: 0 is 2017, 1 is 2016, 2 is 2015.
+    const YearSums& Year(std::size_t i) const { return years_[i]; }
 
   private:
     std::array<YearSums, 3> years_;  // 2017, 2016, 2015
@@ -84,8 +98,9 @@ class YieldExpectation {
 // (heading row written; N with 2 rows, P2O5 with 5). Call only when
 // farm.HasFields2018(). With no listed field the N worksheet keeps its 2 rows
 // and the P2O5 worksheet its 5; otherwise both end with n + 2 rows. No
-// recalculation: the result columns stay empty.
-void FillWorksheets(const FarmData& farm, const NutrientClasses& classes, Worksheet& nSheet,
-                    Worksheet& pSheet, char decimalSeparator);
+// recalculation: the result columns stay empty. Returns the harvest sums the
+// expectations came from, for showing where they came from.
+YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
+                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator);
 
 }  // namespace kv4

@@ -4,28 +4,31 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFrame>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
-#include "app/UKV4_N_Bedarf.h"
 #include "app/StringGrid.h"
-#include "worksheets/Worksheet.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "dialogs/UFormInfo.h"
 #include "dialogs/Zugang.h"
-#include "support/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
+#include "reference/NutrientClasses.h"
+#include "support/DemoFarm.h"
+#include "support/RecordWriter.h"
+#include "worksheets/Fill.h"
+#include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
 namespace fs = std::filesystem;
@@ -42,11 +45,12 @@ fs::path ToFs(const QString& path) { return kv4::PathFromUtf8(path.toStdString()
 void WriteRegistry(const QString& file, const QByteArray& datenValue) {
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write("REGEDIT4\r\n\r\n"
-              "[HKEY_CURRENT_USER\\Software\\Agrar]\r\n\r\n"
-              "[HKEY_CURRENT_USER\\Software\\Agrar\\Kornavis.INI\\Setup]\r\n"
-              "\"Daten\"=" +
-              datenValue + "\r\n\r\n");
+    out.write(
+        "REGEDIT4\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Agrar]\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Agrar\\Kornavis.INI\\Setup]\r\n"
+        "\"Daten\"=" +
+        datenValue + "\r\n\r\n");
 }
 
 QByteArray RegString(const QString& text) {
@@ -91,6 +95,7 @@ class TestStartup : public QObject {
     void noticeFirstThenFolderDialog();
     void normalStartFillsBothWorksheets();
     void farmFilesStayAsTheyWere();
+    void yieldSourcesOnTheExpectationCells();
     void noFieldsFor2018_data();
     void noFieldsFor2018();
     void registryErrorStillOpensTheDialog_data();
@@ -160,7 +165,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
         auto* info = qobject_cast<kv4gui::TTFormInfo*>(&dialog);
         if (!info) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
-                                                        : QStringLiteral("not owned"));
+                                                       : QStringLiteral("not owned"));
         if (!form_->findChildren<kv4gui::TFZugang*>().isEmpty()) order << QStringLiteral("early");
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
         return kv4guitest::PressButton(dialog, QStringLiteral("ok"));
@@ -170,7 +175,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
         auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
         if (!zugang) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
-                                                        : QStringLiteral("not owned"));
+                                                       : QStringLiteral("not owned"));
         // The registry's folder is offered; nothing is loaded before OK.
         order << zugang->Edit1->text();
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
@@ -180,9 +185,9 @@ void TestStartup::noticeFirstThenFolderDialog() {
     Start(temp_->path(), 2);
     if (QTest::currentTestFailed()) return;
 
-    QCOMPARE(order, (QStringList{QStringLiteral("info"), QStringLiteral("owned"),
-                                 QStringLiteral("folder"), QStringLiteral("owned"),
-                                 Native(daten)}));
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("info"), QStringLiteral("owned"), QStringLiteral("folder"),
+                          QStringLiteral("owned"), Native(daten)}));
     // The confirmed folder, with a separator, and the process inside it.
     QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
     QCOMPARE(QDir::currentPath(), QDir(daten).canonicalPath());
@@ -217,8 +222,10 @@ void TestStartup::normalStartFillsBothWorksheets() {
     QCOMPARE(form_->StringGrid1->model()->rowCount(), listed + 2);
     QCOMPARE(form_->StringGrid2->model()->rowCount(), listed + 2);
     for (int r = 0; r < shownN.RowCount(); ++r) {
-        for (int c = 0; c < kv4::ncol::Count; ++c) QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
-        for (int c = 0; c < kv4::pcol::Count; ++c) QCOMPARE(Q(shownP.Cells(c, r)), Q(p.Cells(c, r)));
+        for (int c = 0; c < kv4::ncol::Count; ++c)
+            QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
+        for (int c = 0; c < kv4::pcol::Count; ++c)
+            QCOMPARE(Q(shownP.Cells(c, r)), Q(p.Cells(c, r)));
     }
 
     // What the grids show: the first field, its "V" cell, the area with the
@@ -240,8 +247,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The classes come from NKlassen.dat in the folder the program started in.
     QCOMPARE(classed, listed);
     for (int c = 0; c < kv4::ncol::Count; ++c)
-        if (c != kv4::ncol::Ertragserwartung)
-            QVERIFY(shownN.Cells(c, listed + 1).empty());
+        if (c != kv4::ncol::Ertragserwartung) QVERIFY(shownN.Cells(c, listed + 1).empty());
 
     // The N view: its grid fills the area between the strips.
     QVERIFY(g1->isVisible());
@@ -275,6 +281,79 @@ void TestStartup::farmFilesStayAsTheyWere() {
         QVERIFY2(after.at(name) == bytes, qPrintable(name));
     }
     QCOMPARE(Snapshot(temp_->path())[QStringLiteral("NKlassen.dat")], classesBefore);
+}
+
+// Hovering a yield expectation shows where it came from; a cell whose
+// sources need a look is tinted, in both worksheets.
+void TestStartup::yieldSourcesOnTheExpectationCells() {
+    const fs::path daten = ToFs(temp_->filePath(QStringLiteral("Daten")));
+    auto harvest = [](std::uint16_t fieldNo, const char* crop, double amount) {
+        return kv4test::WorkSpec{
+            .fieldNo = fieldNo, .workType = 6, .cropName = crop, .amount = amount};
+    };
+    kv4test::WriteYear(daten, 2018,
+                       {{.fieldNo = 1, .name = "Nord", .area = 10, .crop = "Winterweizen"},
+                        {.fieldNo = 2,
+                         .name = "S\xC3\xBC"
+                                 "d",
+                         .area = 5,
+                         .crop = "Raps"}},
+                       {});
+    kv4test::WriteYear(daten, 2017, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 80)});
+    kv4test::WriteYear(daten, 2016, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 50)});
+    kv4test::WriteYear(daten, 2015, {{.fieldNo = 2, .area = 5}}, {harvest(2, "Raps", 40)});
+    PointRegistryAt(temp_->filePath(QStringLiteral("Daten")));
+    Start(temp_->path(), 2);
+    if (QTest::currentTestFailed()) return;
+
+    const QChar sep = QLatin1Char(form_->DecimalSeparator());
+    const QString wheat =
+        QStringLiteral(
+            "Ertragserwartung 65 dt/ha aus den Ernten von \u201EWinterweizen\u201C:\n"
+            "2017: 80,00 dt/ha auf 10,00 ha (1 Ernte)\n"
+            "2016: 50,00 dt/ha auf 10,00 ha (1 Ernte)\n"
+            "2015: keine Ernte\n"
+            "Hinweise:\n"
+            "2017: Mittel 80,00 dt/ha liegt mehr als 20 % \u00FCber dem Mittel der anderen Jahre "
+            "(50,00 dt/ha)\n"
+            "2016: Mittel 50,00 dt/ha liegt mehr als 20 % unter dem Mittel der anderen Jahre "
+            "(80,00 dt/ha)")
+            .replace(QLatin1Char(','), sep);
+    const QString rape = QStringLiteral(
+                             "Ertragserwartung 40 dt/ha aus den Ernten von \u201ERaps\u201C:\n"
+                             "2017: keine Ernte\n2016: keine Ernte\n"
+                             "2015: 40,00 dt/ha auf 5,00 ha (1 Ernte)")
+                             .replace(QLatin1Char(','), sep);
+    const QColor tint = kv4gui::WorksheetModel::WarningBrush().color();
+    struct Grid {
+        kv4gui::TStringGrid* grid;
+        int col;
+    };
+    for (const Grid& g : {Grid{form_->StringGrid1, kv4::ncol::Ertragserwartung},
+                          Grid{form_->StringGrid2, kv4::pcol::Ertragserwartung}}) {
+        if (!g.grid->isVisible()) QTest::mouseClick(form_->Button4, Qt::LeftButton);
+        QVERIFY(g.grid->isVisible());
+        QAbstractItemModel* model = g.grid->model();
+        QCOMPARE(model->index(1, g.col).data(Qt::ToolTipRole).toString(), wheat);
+        QCOMPARE(model->index(2, g.col).data(Qt::ToolTipRole).toString(), rape);
+        QCOMPARE(model->index(1, g.col).data(Qt::BackgroundRole).value<QBrush>().color(), tint);
+        // The cell text is the fill's, untouched; the trailing row, the other
+        // columns and a row without a hint keep the plain look.
+        QCOMPARE(Shown(g.grid, g.col, 1), QStringLiteral("   65"));
+        QVERIFY(model->index(3, g.col).data(Qt::ToolTipRole).isNull());
+        QVERIFY(model->index(1, g.col - 1).data(Qt::ToolTipRole).isNull());
+        for (const QModelIndex& plain :
+             {model->index(2, g.col), model->index(3, g.col), model->index(1, g.col + 1)})
+            QVERIFY(plain.data(Qt::BackgroundRole).isNull());
+
+        // The view shows it on a hover.
+        const QRect cell = g.grid->CellRect(g.col, 1);
+        QHelpEvent hover(QEvent::ToolTip, cell.center(),
+                         g.grid->viewport()->mapToGlobal(cell.center()));
+        QCoreApplication::sendEvent(g.grid->viewport(), &hover);
+        QTRY_COMPARE(QToolTip::text(), wheat);
+        QToolTip::hideText();
+    }
 }
 
 void TestStartup::noFieldsFor2018_data() {
@@ -321,10 +400,10 @@ void TestStartup::noFieldsFor2018() {
 
 void TestStartup::registryErrorStillOpensTheDialog_data() {
     QTest::addColumn<QByteArray>("value");  // "Daten" as written in the file
-    QTest::addColumn<QString>("error");  // a quote mark gets no full stop after it
+    QTest::addColumn<QString>("error");     // a quote mark gets no full stop after it
 
-    QTest::newRow("missing folder") << QByteArray("\"/kv4-test/gibt es nicht\"")
-                                    << QStringLiteral("Datei nicht gefunden.");
+    QTest::newRow("missing folder")
+        << QByteArray("\"/kv4-test/gibt es nicht\"") << QStringLiteral("Datei nicht gefunden.");
     QTest::newRow("not a string") << QByteArray("dword:00000001")
                                   << QStringLiteral("Ungültiger Datentyp für 'Daten'");
 }
@@ -338,7 +417,7 @@ void TestStartup::registryErrorStillOpensTheDialog() {
     // The dialog opens on the start-up folder; the user opens the farm's
     // folder there with a double-click and confirms it.
     QString offered;
-    hook_->Accept();  // the notice
+    hook_->Accept();                      // the notice
     hook_->Respond([](QDialog& dialog) {  // the error
         return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
     });

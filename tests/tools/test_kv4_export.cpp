@@ -251,13 +251,14 @@ void TestKv4Export::init() {
 }
 
 void TestKv4Export::csvEqualsTheLibraryFill() {
-    const Result r = RunTool(Base() + QStringList{QStringLiteral("--n-csv"), Out("n.csv"),
-                                                  QStringLiteral("--p-csv"), Out("p.csv")},
-                             scratch_.path());
+    const Result r = RunTool(
+        Base() + QStringList{QStringLiteral("--n-csv"), Out("n.csv"), QStringLiteral("--p-csv"),
+                             Out("p.csv"), QStringLiteral("--yields"), Out("y.csv")},
+        scratch_.path());
     QCOMPARE(r.exitCode, 0);
     QCOMPARE(r.err, QString());
-    QCOMPARE(Entries(out_->path()),
-             (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.csv")}));
+    QCOMPARE(Entries(out_->path()), (QStringList{QStringLiteral("n.csv"), QStringLiteral("p.csv"),
+                                                 QStringLiteral("y.csv")}));
 
     const CoreSheets core = CoreFill(Farm(), ',');
     const Table n = ParseCsv(ReadAll(Out("n.csv")));
@@ -267,6 +268,14 @@ void TestKv4Export::csvEqualsTheLibraryFill() {
     QVERIFY(p == AsTable(core.p));
     QCOMPARE(n.front().size(), std::size_t(16));
     QCOMPARE(p.front().size(), std::size_t(12));
+    // The yields file: a line per listed row beside the field's expectation.
+    const Table y = ParseCsv(ReadAll(Out("y.csv")));
+    QCOMPARE(y.size(), n.size() - 1);
+    for (std::size_t r = 1; r < y.size(); ++r) {
+        QCOMPARE(y[r].size(), std::size_t(13));
+        QCOMPARE(y[r][0], n[r][kv4::ncol::Schlag]);
+        QCOMPARE(y[r][11], n[r][kv4::ncol::Ertragserwartung]);
+    }
     // Heading row through the empty trailing row; no recalculation ran.
     QCOMPARE(n.front()[1], std::string("Frucht"));
     for (const std::string& cell : n.back()) {
@@ -521,7 +530,7 @@ void TestKv4Export::optionsAndHelp() {
     QCOMPARE(r.exitCode, 0);
     const QStringList lines = r.out.split(QLatin1Char('\n'));
     for (const char* option : {"--data", "--nklassen", "--crops", "--n-csv", "--p-csv", "--n-pdf",
-                               "--p-pdf", "--farm", "--farm-no", "--date", "--help"}) {
+                               "--p-pdf", "--yields", "--farm", "--farm-no", "--date", "--help"}) {
         const QString name = QString::fromLatin1(option);
         const auto count = std::count_if(lines.begin(), lines.end(), [&](const QString& l) {
             return l.trimmed().section(QLatin1Char(' '), 0, 0) == name;

@@ -1,0 +1,36 @@
+#pragma once
+// Farms described in memory for the engine's tests: a spec per year, turned
+// into registers without files, and random farms that reach the corners of
+// the records (duplicate keys, optional and follower works, odd units, crop
+// names that differ only in case or blanks).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/ADECLARE.h"
+#include "reference/NutrientClasses.h"
+#include "support/RecordWriter.h"
+#include "worksheets/Fill.h"
+
+namespace kv4test {
+
+struct YearSpec {
+    std::vector<FieldSpec> fields;
+    std::vector<WorkSpec> works;
+};
+
+// Years 2018, 2017, 2016, 2015.
+struct FarmSpec {
+    YearSpec years[4];
+    std::vector<NKlassenSpec> classes;
+};
+
+kv4::FarmData ToFarmData(const FarmSpec& spec);
+kv4::NutrientClasses ToClasses(const FarmSpec& spec);
+
+// The crop names of the random farms' harvests.
+extern const std::vector<std::string> kCrops;
+
+FarmSpec RandomFarm(std::uint32_t seed);
+
+}  // namespace kv4test
