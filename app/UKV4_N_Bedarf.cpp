@@ -17,13 +17,13 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
+#include "app/StringGrid.h"
 #include "dialogs/DesignFont.h"
 #include "dialogs/Seams.h"
-#include "app/StringGrid.h"
-#include "render/SystemLocale.h"
+#include "reference/NutrientClasses.h"
 #include "reference/UFruchtdaten.h"
+#include "render/SystemLocale.h"
+#include "worksheets/Fill.h"
 
 namespace {
 
@@ -251,6 +251,7 @@ void TForm1::Button3Click() {
     Panel3->show();
     EditT->hide();
     EditP->hide();
+    FocusWorksheet();
 }
 
 void TForm1::Button4Click() {
@@ -260,6 +261,12 @@ void TForm1::Button4Click() {
     StringGrid2->show();
     Panel3->hide();
     EditN->hide();
+    FocusWorksheet();
+}
+
+void TForm1::FocusWorksheet() {
+    kv4gui::TStringGrid* grid = StringGrid1->isHidden() ? StringGrid2 : StringGrid1;
+    if (!grid->isHidden()) grid->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::WorksheetsChanged() {
@@ -309,6 +316,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             if (watched == EditP) Guarded([this] { EditPExit(); });
             if (watched == EditT) Guarded([this] { EditTExit(); });
             if (watched == ComboBox2) Guarded([this] { ComboBox2Exit(); });
+            // Tab, or hiding the focused editor, moves on along the tab
+            // chain into a header box; typing belongs to the worksheet.
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) FocusWorksheet();
+            // A click that left the list: its question ran before the press
+            // reached the grid, and the release went to the question.
+            if (watched == ComboBox2 && reason == Qt::MouseFocusReason)
+                QTimer::singleShot(0, this, [this] {
+                    StringGrid1->CompleteInterruptedClick();
+                    StringGrid2->CompleteInterruptedClick();
+                });
         }
     }
     return QWidget::eventFilter(watched, event);

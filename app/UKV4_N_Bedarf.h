@@ -29,7 +29,7 @@ struct FarmData;
 
 class TForm1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Manual: the first showing does not run FormShow (window tests fill
     // the worksheets themselves).
     enum class StartUp { OnFirstShow, Manual };
@@ -107,16 +107,19 @@ public:
     // view update, also when a cell that is not a number ends it.
     void RecalcWorksheets();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void ConnectHandlers();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
+    // The worksheet on screen takes the focus (the N one before the first
+    // switch, when both are shown).
+    void FocusWorksheet();
     void LoadNutrientClassTable();  // FormCreate step 8
 
     // The grid that fills the area between the strips, if any.

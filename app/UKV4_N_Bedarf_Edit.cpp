@@ -12,12 +12,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "dialogs/Seams.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
-#include "app/StringGrid.h"
 
 namespace {
 
@@ -151,8 +151,10 @@ void TForm1::ComboBox2Change() {
 }
 
 void TForm1::ComboBox2Click() {
-    // The list holds the focus, so hiding it is leaving it: ComboBox2Exit
-    // applies the pick at once.
+    // The list holds the focus: handing it to the worksheet is leaving the
+    // list, so ComboBox2Exit applies the pick at once. (Hiding the list with
+    // the focus would pass it along the tab chain, into "Datum".)
+    FocusWorksheet();
     ComboBox2->hide();
 }
 
