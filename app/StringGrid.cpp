@@ -213,6 +213,11 @@ void TStringGrid::updateGeometries() {
     LayOutHeading();
 }
 
+void TStringGrid::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    emit Scrolled();
+}
+
 void TStringGrid::LayOutHeading() {
     const QRect area = viewport()->geometry();
     heading_->setGeometry(area.x(), area.y(), area.width(), HeadingHeight());

@@ -83,6 +83,8 @@ class TStringGrid : public QTableView {
     // A click released on a data cell (also the current one), a keyboard
     // move of the current cell, or SetRow to another row.
     void Click();
+    // The body moved under the viewport.
+    void Scrolled();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -93,6 +95,7 @@ class TStringGrid : public QTableView {
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void changeEvent(QEvent* event) override;
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void SetCurrentCell(int c, int r);

@@ -195,6 +195,12 @@ void TForm1::ConnectHandlers() {
             [this] { Guarded([this] { StringGrid1Click(); }); });
     connect(StringGrid2, &kv4gui::TStringGrid::Click, this,
             [this] { Guarded([this] { StringGrid2Click(); }); });
+    // An open editor moves with its cell.
+    for (kv4gui::TStringGrid* grid : {StringGrid1, StringGrid2})
+        connect(grid, &kv4gui::TStringGrid::Scrolled, this, [this, grid] {
+            for (const auto& [editor, at] : editorCells_)
+                if (at.grid == grid && editor->isVisible()) PlaceEditor(editor);
+        });
     // Every change of the text counts, also one made by the program, as the
     // character filters must clean a cell text laid into the editor.
     connect(EditN, &QLineEdit::textChanged, this, [this] { Guarded([this] { EditNChange(); }); });

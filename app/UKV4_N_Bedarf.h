@@ -3,6 +3,7 @@
 // farm's name, number and date, and the button strip. The handlers only wire
 // controls to the core; every value is computed there.
 #include <QWidget>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -120,6 +121,10 @@ class TForm1 : public QWidget {
     // The worksheet on screen takes the focus (the N one before the first
     // switch, when both are shown).
     void FocusWorksheet();
+    // Lays an editor (or the crop list) over cell (c, r) of a grid, and
+    // keeps it there while the grid scrolls.
+    void LayEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r);
+    void PlaceEditor(QWidget* editor);
     void LoadNutrientClassTable();  // FormCreate step 8
 
     // The grid that fills the area between the strips, if any.
@@ -132,6 +137,12 @@ class TForm1 : public QWidget {
     // the whole run.
     std::unique_ptr<kv4::FarmData> farm_;
     StartUp startUp_;
+    struct EditorCell {
+        kv4gui::TStringGrid* grid = nullptr;
+        int c = 0;
+        int r = 0;
+    };
+    std::map<QWidget*, EditorCell> editorCells_;
     ClientGrid clientGrid_ = ClientGrid::None;
     bool shown_ = false;
 };

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -27,6 +28,7 @@
 #include "support/RecordWriter.h"
 #include "worksheets/Worksheet.h"
 
+using kv4gui::TStringGrid;
 using kv4guitest::ClickCell;
 using kv4guitest::ScopedModalHook;
 namespace ncol = kv4::ncol;
@@ -98,6 +100,7 @@ class TestEditingWindow : public QObject {
     void nWriteBack_data();
     void nWriteBack();
     void clickingOnWritesBackTheOldCellFirst();
+    void editorsMoveWithTheirCell();
     void takeOverButton();
     void cropPick_data();
     void cropPick();
@@ -425,6 +428,37 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     QCOMPARE(NCell(ncol::Ertragserwartung, 1), QStringLiteral("95"));
     QCOMPARE(PCell(pcol::Ertragserwartung, 1), QStringLiteral("95"));
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("15"));
+}
+
+void TestEditingWindow::editorsMoveWithTheirCell() {
+    // A window so low that the N worksheet shows three body rows.
+    form_->resize(form_->width(), 260);
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QScrollBar* bar = grid->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() >= 3);
+    for (QWidget* editor :
+         {static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->ComboBox2)}) {
+        const int col = editor == form_->EditN ? ncol::NMin : ncol::V;
+        hook_->AnswerButton(kNein);
+        ClickCell(grid, col, 2);
+        QCOMPARE(bar->value(), 0);
+        const QPoint start = editor->pos();
+        bar->setValue(1);
+        QCOMPARE(editor->pos(), start - QPoint(0, TStringGrid::kDefaultRowHeight + 1));
+        if (editor == form_->EditN) CheckEditorOver(editor, grid, col, 2);
+        // Scrolled away under the heading: nothing of it shows.
+        bar->setValue(3);
+        QVERIFY(editor->isVisible());
+        QWidget* top = form_->childAt(editor->geometry().center());
+        QVERIFY(top != editor && !editor->isAncestorOf(top));
+        bar->setValue(0);
+        QCOMPARE(editor->pos(), start);
+        QVERIFY(editor->mask().isEmpty());
+        // Left as before: the worksheet's first row takes the click.
+        ClickCell(grid, ncol::Schlag, 1);
+        QVERIFY(!editor->isVisible());
+        QTRY_VERIFY(form_->isActiveWindow());
+    }
 }
 
 void TestEditingWindow::takeOverButton() {
