@@ -1,9 +1,11 @@
 #include "app/StringGrid.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <algorithm>
 #include <utility>
 
@@ -97,34 +99,62 @@ const WorksheetModel::CellNote* WorksheetModel::NoteAt(const QModelIndex& index)
     return row < column->second.size() ? &column->second[row] : nullptr;
 }
 
-TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)
-    : QTableView(parent), model_(new WorksheetModel(sheet, this)) {
-    setModel(model_);
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
-    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+namespace {
+
+void ConfigureView(QTableView& view) {
+    view.horizontalHeader()->hide();
+    view.verticalHeader()->hide();
+    for (QHeaderView* header : {view.horizontalHeader(), view.verticalHeader()}) {
         header->setMinimumSectionSize(0);
         header->setSectionResizeMode(QHeaderView::Fixed);
     }
-    verticalHeader()->setDefaultSectionSize(kDefaultRowHeight + kGridLine);
-    horizontalHeader()->setDefaultSectionSize(64 + kGridLine);
-    setShowGrid(true);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
-    setTabKeyNavigation(false);
-    setWordWrap(false);
+    view.verticalHeader()->setDefaultSectionSize(TStringGrid::kDefaultRowHeight + kGridLine);
+    view.horizontalHeader()->setDefaultSectionSize(64 + kGridLine);
+    view.setShowGrid(true);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setSelectionBehavior(QAbstractItemView::SelectItems);
+    view.setTabKeyNavigation(false);
+    view.setWordWrap(false);
     // A text wider than its cell is cut at the cell's edge, not shortened.
-    setTextElideMode(Qt::ElideNone);
+    view.setTextElideMode(Qt::ElideNone);
+}
+
+}  // namespace
+
+TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)
+    : QTableView(parent), model_(new WorksheetModel(sheet, this)), heading_(new QTableView(this)) {
+    setModel(model_);
+    ConfigureView(*this);
     ApplyHeadingColors();
+
+    ConfigureView(*heading_);
+    heading_->setModel(model_);
+    heading_->setObjectName(QStringLiteral("FixedHeadingRow"));
+    heading_->setFrameShape(QFrame::NoFrame);
+    heading_->setFocusPolicy(Qt::NoFocus);
+    heading_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    heading_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    heading_->setHorizontalScrollMode(horizontalScrollMode());
+    // Clicks, drags and the wheel reach the grid beneath, which maps the
+    // strip to the heading row.
+    heading_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    heading_->viewport()->setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, heading_->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this] { SyncHeadingColumns(); });
+    SyncHeadingColumns();
 
     // A reset (the row count changed) keeps the current cell where it can.
     connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
         savedCol_ = Col();
         savedRow_ = Row();
     });
-    connect(model_, &QAbstractItemModel::modelReset, this,
-            [this] { SetCurrentCell(savedCol_, std::max(savedRow_, 1)); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+        SyncHeadingColumns();
+        SetCurrentCell(savedCol_, std::max(savedRow_, 1));
+    });
     SetCurrentCell(0, 1);
 }
 
@@ -158,10 +188,12 @@ void TStringGrid::SetColWidth(int c, int width) {
     if (c < 0 || c >= ColCount()) return;
     if (width <= 0) {
         setColumnHidden(c, true);
+        SyncHeadingColumns();
         return;
     }
     setColumnHidden(c, false);
     setColumnWidth(c, width + kGridLine);
+    SyncHeadingColumns();
 }
 
 int TStringGrid::ColWidth(int c) const {
@@ -175,7 +207,52 @@ void TStringGrid::SetColWidths(std::span<const int> widths) {
 
 QRect TStringGrid::CellRect(int c, int r) const {
     if (c < 0 || c >= ColCount() || r < 0 || r >= RowCount()) return {};
-    return visualRect(model_->index(r, c));
+    const QRect rect = visualRect(model_->index(r, c));
+    return r == 0 ? rect.translated(0, -rowViewportPosition(0)) : rect;
+}
+
+int TStringGrid::HeadingHeight() const { return RowCount() > 0 ? rowHeight(0) : 0; }
+
+QModelIndex TStringGrid::indexAt(const QPoint& point) const {
+    if (point.y() >= 0 && point.y() < HeadingHeight()) {
+        const int c = columnAt(point.x());
+        return c < 0 ? QModelIndex() : model_->index(0, c);
+    }
+    return QTableView::indexAt(point);
+}
+
+void TStringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTableView::scrollTo(index, hint);
+    if (!index.isValid() || index.row() == 0) return;
+    // A row lying under the heading strip is scrolled down into view.
+    QScrollBar* bar = verticalScrollBar();
+    while (rowViewportPosition(index.row()) < HeadingHeight() && bar->value() > bar->minimum())
+        bar->setValue(bar->value() - 1);
+}
+
+void TStringGrid::updateGeometries() {
+    QTableView::updateGeometries();
+    LayOutHeading();
+}
+
+void TStringGrid::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    emit Scrolled();
+}
+
+void TStringGrid::LayOutHeading() {
+    const QRect area = viewport()->geometry();
+    heading_->setGeometry(area.x(), area.y(), area.width(), HeadingHeight());
+    heading_->setVisible(HeadingHeight() > 0);
+    heading_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+}
+
+void TStringGrid::SyncHeadingColumns() {
+    for (int c = 0; c < ColCount(); ++c) {
+        heading_->setColumnHidden(c, isColumnHidden(c));
+        if (!isColumnHidden(c)) heading_->setColumnWidth(c, columnWidth(c));
+    }
+    LayOutHeading();
 }
 
 // The mouse is handled here rather than by the item view: a press moves the
@@ -202,6 +279,12 @@ void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
 void TStringGrid::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton || !pressedOnData_) return;
+    pressedOnData_ = false;
+    emit Click();
+}
+
+void TStringGrid::CompleteInterruptedClick() {
+    if (!pressedOnData_ || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
     pressedOnData_ = false;
     emit Click();
 }

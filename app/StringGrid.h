@@ -2,6 +2,10 @@
 // The worksheet grids: a read-only table view over a kv4::Worksheet whose
 // row 0 is the fixed heading row. Cells are UTF-8 in the worksheet and
 // QString only here.
+//
+// The heading row stays at the top while the body scrolls: a second view of
+// the same model, showing row 0 only, lies over the top of the viewport. It
+// takes no mouse input; the grid beneath treats that strip as the heading.
 #include <QAbstractTableModel>
 #include <QBrush>
 #include <QTableView>
@@ -71,20 +75,32 @@ class TStringGrid : public QTableView {
     // the row changes. Rows outside 1..RowCount()-1 are ignored.
     void SetRow(int r);
 
+    // A press on a data cell whose release never came here (a modal box
+    // opened in between and took it) is completed: Click is raised now.
+    // Nothing while the button is still down or when the click was whole.
+    void CompleteInterruptedClick();
+
     // Width 0 hides the column.
     void SetColWidth(int c, int width);
     int ColWidth(int c) const;
     void SetColWidths(std::span<const int> widths);
 
-    // Cell rectangle in viewport coordinates.
+    // Cell rectangle in viewport coordinates; the heading cells where they
+    // are drawn, at the top, whatever the scroll position.
     QRect CellRect(int c, int r) const;
 
+    // Within the heading strip, the heading cell drawn there.
+    QModelIndex indexAt(const QPoint& point) const override;
+    // Keeps the cell below the heading strip.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void keyboardSearch(const QString& search) override;
 
   signals:
     // A click released on a data cell (also the current one), a keyboard
     // move of the current cell, or SetRow to another row.
     void Click();
+    // The body moved under the viewport.
+    void Scrolled();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -94,12 +110,18 @@ class TStringGrid : public QTableView {
     void keyPressEvent(QKeyEvent* event) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void changeEvent(QEvent* event) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void SetCurrentCell(int c, int r);
     void ApplyHeadingColors();
+    int HeadingHeight() const;
+    void LayOutHeading();
+    void SyncHeadingColumns();
 
     WorksheetModel* model_;  // owned by this view
+    QTableView* heading_;    // the fixed row 0, a child of this view
     bool pressedOnData_ = false;
     int savedCol_ = 0;
     int savedRow_ = 1;

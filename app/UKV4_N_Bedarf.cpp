@@ -194,6 +194,12 @@ void TForm1::ConnectHandlers() {
             [this] { Guarded([this] { StringGrid1Click(); }); });
     connect(StringGrid2, &kv4gui::TStringGrid::Click, this,
             [this] { Guarded([this] { StringGrid2Click(); }); });
+    // An open editor moves with its cell.
+    for (kv4gui::TStringGrid* grid : {StringGrid1, StringGrid2})
+        connect(grid, &kv4gui::TStringGrid::Scrolled, this, [this, grid] {
+            for (const auto& [editor, at] : editorCells_)
+                if (at.grid == grid && editor->isVisible()) PlaceEditor(editor);
+        });
     // Every change of the text counts, also one made by the program, as the
     // character filters must clean a cell text laid into the editor.
     connect(EditN, &QLineEdit::textChanged, this, [this] { Guarded([this] { EditNChange(); }); });
@@ -250,6 +256,7 @@ void TForm1::Button3Click() {
     Panel3->show();
     EditT->hide();
     EditP->hide();
+    FocusWorksheet();
 }
 
 void TForm1::Button4Click() {
@@ -259,6 +266,12 @@ void TForm1::Button4Click() {
     StringGrid2->show();
     Panel3->hide();
     EditN->hide();
+    FocusWorksheet();
+}
+
+void TForm1::FocusWorksheet() {
+    kv4gui::TStringGrid* grid = StringGrid1->isHidden() ? StringGrid2 : StringGrid1;
+    if (!grid->isHidden()) grid->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::WorksheetsChanged() {
@@ -308,6 +321,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             if (watched == EditP) Guarded([this] { EditPExit(); });
             if (watched == EditT) Guarded([this] { EditTExit(); });
             if (watched == ComboBox2) Guarded([this] { ComboBox2Exit(); });
+            // Tab, or hiding the focused editor, moves on along the tab
+            // chain into a header box; typing belongs to the worksheet.
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) FocusWorksheet();
+            // A click that left the list: its question ran before the press
+            // reached the grid, and the release went to the question.
+            if (watched == ComboBox2 && reason == Qt::MouseFocusReason)
+                QTimer::singleShot(0, this, [this] {
+                    StringGrid1->CompleteInterruptedClick();
+                    StringGrid2->CompleteInterruptedClick();
+                });
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -3,6 +3,7 @@
 // farm's name, number and date, and the button strip. The handlers only wire
 // controls to the core; every value is computed there.
 #include <QWidget>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -29,7 +30,7 @@ struct FarmData;
 
 class TForm1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Manual: the first showing does not run FormShow (window tests fill
     // the worksheets themselves).
     enum class StartUp { OnFirstShow, Manual };
@@ -107,16 +108,23 @@ public:
     // view update, also when a cell that is not a number ends it.
     void RecalcWorksheets();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void ConnectHandlers();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
+    // The worksheet on screen takes the focus (the N one before the first
+    // switch, when both are shown).
+    void FocusWorksheet();
+    // Lays an editor (or the crop list) over cell (c, r) of a grid, and
+    // keeps it there while the grid scrolls.
+    void LayEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r);
+    void PlaceEditor(QWidget* editor);
     void LoadNutrientClassTable();  // FormCreate step 8
 
     // The grid that fills the area between the strips, if any.
@@ -129,6 +137,12 @@ private:
     // the whole run.
     std::unique_ptr<kv4::FarmData> farm_;
     StartUp startUp_;
+    struct EditorCell {
+        kv4gui::TStringGrid* grid = nullptr;
+        int c = 0;
+        int r = 0;
+    };
+    std::map<QWidget*, EditorCell> editorCells_;
     ClientGrid clientGrid_ = ClientGrid::None;
     bool shown_ = false;
 };

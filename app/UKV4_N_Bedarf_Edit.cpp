@@ -9,6 +9,7 @@
 // the editor over the new one.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRegion>
 #include <string>
 #include <string_view>
 
@@ -41,17 +42,7 @@ class ViewUpdate {
     TForm1& form_;
 };
 
-// An editor over cell (c, r): the cell rectangle in the grid's client area,
-// moved by the grid's place in the window, and 2 pixels wider and higher so
-// that it covers the cell's grid lines.
-QRect EditorPlace(const kv4gui::TStringGrid& grid, int c, int r) {
-    const QRect cell = grid.CellRect(c, r);
-    return {cell.topLeft() + grid.pos(), cell.size() + QSize(2, 2)};
-}
-
-void OpenEditor(QLineEdit* editor, const kv4gui::TStringGrid& grid, int c, int r,
-                const std::string& text) {
-    editor->setGeometry(EditorPlace(grid, c, r));
+void OpenEditor(QLineEdit* editor, const std::string& text) {
     editor->setText(ToQString(text));
     editor->show();
     editor->setFocus();
@@ -97,6 +88,37 @@ void TForm1::RecalcWorksheets() {
     kv4::RecalcWorksheets(nSheet_, pSheet_, DecimalSeparator());
 }
 
+void TForm1::LayEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r) {
+    editorCells_[editor] = {grid, c, r};
+    PlaceEditor(editor);
+}
+
+void TForm1::PlaceEditor(QWidget* editor) {
+    const EditorCell& at = editorCells_.at(editor);
+    const QRect cell = at.grid->CellRect(at.c, at.r);
+    if (editor == ComboBox2) {
+        // The list keeps its own size; its right edge lies 2 pixels right of
+        // the cell's, so it covers the cells to the left of the "V".
+        editor->move(cell.x() + cell.width() + at.grid->x() - editor->width() + 2,
+                     cell.y() + at.grid->y() + 2);
+    } else {
+        // The cell rectangle in the grid's client area, moved by the grid's
+        // place in the window, and 2 pixels wider and higher so that the
+        // editor covers the cell's grid lines.
+        editor->setGeometry({cell.topLeft() + at.grid->pos(), cell.size() + QSize(2, 2)});
+    }
+    // Scrolled under the heading row or out of the grid, the editor shows
+    // only what lies over the grid's body.
+    const QRect body = at.grid->geometry().adjusted(0, at.grid->rowHeight(0), 0, 0);
+    if (body.contains(editor->geometry())) {
+        editor->clearMask();
+    } else {
+        const QRect shown = body.intersected(editor->geometry()).translated(-editor->pos());
+        // An empty region would remove the mask: one outside the editor hides it all.
+        editor->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : QRegion(shown));
+    }
+}
+
 void TForm1::StringGrid1Click() {
     const int c = StringGrid1->Col();
     const int r = StringGrid1->Row();
@@ -105,13 +127,12 @@ void TForm1::StringGrid1Click() {
     StringGrid2->SetRow(r);
 
     if (OpensNEditor(c)) {
-        OpenEditor(EditN, *StringGrid1, c, r, nSheet_.Cells(c, r));
+        LayEditorOver(EditN, StringGrid1, c, r);
+        OpenEditor(EditN, nSheet_.Cells(c, r));
     } else if (c == ncol::V) {
         // Every opening starts without a crop: only a pick applies one.
         ComboBox2->setCurrentIndex(-1);
-        const QRect cell = StringGrid1->CellRect(c, r);
-        ComboBox2->move(cell.x() + cell.width() + StringGrid1->x() - ComboBox2->width() + 2,
-                        cell.y() + StringGrid1->y() + 2);
+        LayEditorOver(ComboBox2, StringGrid1, c, r);
         ComboBox2->show();
         ComboBox2->setFocus();
     }
@@ -153,8 +174,10 @@ void TForm1::ComboBox2Change() {
 }
 
 void TForm1::ComboBox2Click() {
-    // The list holds the focus, so hiding it is leaving it: ComboBox2Exit
-    // applies the pick at once.
+    // The list holds the focus: handing it to the worksheet is leaving the
+    // list, so ComboBox2Exit applies the pick at once. (Hiding the list with
+    // the focus would pass it along the tab chain, into "Datum".)
+    FocusWorksheet();
     ComboBox2->hide();
 }
 
@@ -188,10 +211,12 @@ void TForm1::StringGrid2Click() {
             break;
         case pcol::Gehalt:
         case pcol::Entzug:
-            OpenEditor(EditP, *StringGrid2, c, r, pSheet_.Cells(c, r));
+            LayEditorOver(EditP, StringGrid2, c, r);
+            OpenEditor(EditP, pSheet_.Cells(c, r));
             break;
         case pcol::Anmerkung:
-            OpenEditor(EditT, *StringGrid2, c, r, pSheet_.Cells(c, r));
+            LayEditorOver(EditT, StringGrid2, c, r);
+            OpenEditor(EditT, pSheet_.Cells(c, r));
             break;
         default:
             break;

@@ -1,6 +1,8 @@
 #include <QLineEdit>
+#include <QPageRanges>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <algorithm>
 
 #include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
@@ -9,26 +11,70 @@
 #include "render/ReportPrinter.h"
 #include "worksheets/ReportLayout.h"
 
+namespace {
+
+// The pages the farmer asked for in the print dialog, in the order they go
+// to the printer: the chosen page range, and the copies that the printer
+// does not make itself (a PDF file, or a printer without copies of its own),
+// as whole sets when collated and page by page otherwise.
+kv4::ReportPages PagesToPrint(const QPrinter& printer, const kv4::ReportPages& report) {
+    const QPageRanges ranges = printer.pageRanges();
+    const bool allPages = printer.printRange() != QPrinter::PageRange || ranges.isEmpty();
+    std::vector<const kv4::ReportPage*> chosen;
+    for (std::size_t i = 0; i < report.pages.size(); ++i)
+        if (allPages || ranges.contains(static_cast<int>(i) + 1))
+            chosen.push_back(&report.pages[i]);
+
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(printer.copyCount(), 1);
+    kv4::ReportPages out;
+    if (printer.collateCopies()) {
+        for (int copy = 0; copy < copies; ++copy)
+            for (const kv4::ReportPage* page : chosen) out.pages.push_back(*page);
+    } else {
+        for (const kv4::ReportPage* page : chosen)
+            for (int copy = 0; copy < copies; ++copy) out.pages.push_back(*page);
+    }
+    return out;
+}
+
+}  // namespace
+
 void TForm1::Btn_PrintClick() {
     // The visible worksheet is printed. Its own flag decides, not whether it
     // is on screen: before the first switch both grids count as visible, and
     // then it is the N report.
     const bool nReport = !StringGrid1->isHidden();
+    const kv4::Worksheet& sheet = nReport ? nSheet_ : pSheet_;
+    const kv4::ReportKind kind = nReport ? kv4::ReportKind::N : kv4::ReportKind::P2O5;
+    const kv4::ReportHeader header{kv4gui::ToStdString(ED_Betriebsname->text()),
+                                   kv4gui::ToStdString(ED_Betriebsnummer->text()),
+                                   kv4gui::ToStdString(ED_Datum->text())};
 
     QPrinter printer(QPrinter::HighResolution);
-    // The dialog shows the page as it will be printed.
+    // The dialog shows the page as it will be printed, and the pages the
+    // report has on it.
     kv4gui::PrepareReportPrinter(printer);
     QPrintDialog PrintDialog1(&printer, this);
+    // There is no selection and no current page in a report.
+    PrintDialog1.setOption(QAbstractPrintDialog::PrintSelection, false);
+    PrintDialog1.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    PrintDialog1.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    PrintDialog1.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    const auto pageCount = static_cast<int>(
+        kv4gui::LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()).pages.size());
+    PrintDialog1.setMinMax(1, std::max(pageCount, 1));
     // A cancelled dialog prints nothing: the user who backs out of the
     // printer choice does not want paper.
     if (kv4gui::ExecModal(PrintDialog1) != QDialog::Accepted) return;
 
-    const kv4::ReportHeader header{kv4gui::ToStdString(ED_Betriebsname->text()),
-                                   kv4gui::ToStdString(ED_Betriebsnummer->text()),
-                                   kv4gui::ToStdString(ED_Datum->text())};
+    // The page may have changed in the dialog.
+    kv4gui::PrepareReportPrinter(printer);
     // A printer that cannot be opened throws PrintError; the standard error
     // box shows it.
-    kv4gui::PrintWorksheet(printer, nReport ? nSheet_ : pSheet_,
-                           nReport ? kv4::ReportKind::N : kv4::ReportKind::P2O5, header,
-                           logicalDpiY());
+    if (!printer.isValid()) throw kv4gui::PrintError(kv4gui::kNoPrinterText);
+    const kv4::ReportPages pages = PagesToPrint(
+        printer, kv4gui::LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()));
+    // A range beyond the report's last page asks for no paper.
+    if (pages.pages.empty()) return;
+    if (!kv4gui::PrintReport(printer, pages)) throw kv4gui::PrintError(kv4gui::kNoPrinterText);
 }

@@ -17,19 +17,22 @@ std::array<MasterList, kLoadedMasterFiles> MasterLists;
 
 namespace {
 
-// Any directory entry of that name, file or folder, hidden or not.
-bool AnyEntryNamed(const fs::path& dir, const std::string& name) {
-    if (EntryExists(dir / PathFromUtf8(name))) return true;
+// The directory entry of that name, file or folder, hidden or not: the exact
+// name first, then, where names are case-sensitive, one differing only in
+// letter case (Windows finds FRUCHT.DAT under frucht.dat as well, and a
+// folder copied from there keeps either spelling).
+std::optional<fs::path> EntryNamed(const fs::path& dir, const std::string& name) {
+    const fs::path exact = dir / PathFromUtf8(name);
+    if (EntryExists(exact)) return exact;
 #ifndef _WIN32
-    // Windows finds FRUCHT.DAT under frucht.dat as well; renaming beside it
-    // would leave two spellings of one file.
     std::error_code ec;
     fs::directory_iterator it(dir.empty() ? fs::path(".") : dir, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-        if (EqualsIgnoringAsciiCase(PathToUtf8(it->path().filename()), name)) return true;
+        if (EqualsIgnoringAsciiCase(PathToUtf8(it->path().filename()), name))
+            return dir / it->path().filename();
     }
 #endif
-    return false;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -37,11 +40,13 @@ bool AnyEntryNamed(const fs::path& dir, const std::string& name) {
 std::optional<std::string> RepairFileName(const std::string& correct, const std::string& padded,
                                           const std::string& folder) {
     const fs::path dir = PathFromUtf8(folder);
-    if (AnyEntryNamed(dir, correct)) return std::nullopt;
-    const fs::path from = dir / PathFromUtf8(padded);
-    if (!EntryExists(from)) return std::nullopt;
+    // A correct name in any letter case counts as present: renaming beside
+    // it would leave two spellings of one file.
+    if (EntryNamed(dir, correct)) return std::nullopt;
+    const std::optional<fs::path> from = EntryNamed(dir, padded);
+    if (!from) return std::nullopt;
     std::error_code ec;
-    fs::rename(from, dir / PathFromUtf8(correct), ec);
+    fs::rename(*from, dir / PathFromUtf8(correct), ec);
     if (!ec) return std::nullopt;
     return "Die Datei \u201E" + padded + "\u201C konnte nicht in \u201E" + correct +
            "\u201C umbenannt werden: " + ReasonText(ec);

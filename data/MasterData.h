@@ -41,7 +41,8 @@ extern std::array<MasterList, kLoadedMasterFiles> MasterLists;
 // In `folder` (empty: the current directory): when no entry named
 // `correct` exists (a file or a folder; where names are case-sensitive, in
 // any letter case, as a folder copied from Windows may hold frucht.dat),
-// renames the entry named exactly `padded` to `correct`. Returns the
+// renames the entry named `padded` (there, too, in any letter case) to
+// `correct`. Returns the
 // message for the user when that rename failed, with the system's reason.
 std::optional<std::string> RepairFileName(const std::string& correct, const std::string& padded,
                                           const std::string& folder = {});

@@ -1,6 +1,7 @@
 #include "render/ReportPrinter.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
@@ -12,8 +13,26 @@ namespace kv4gui {
 
 namespace {
 
+constexpr int kReportResolution = 600;
+
+// The report positions were laid out for "MS Sans Serif", whose widths are
+// close to Arial's: a font with Arial's metrics where one is installed (Arial
+// on Windows, Liberation Sans elsewhere), the default sans otherwise, which
+// runs wider.
+QString ReportFontFamily() {
+    static const QString family = [] {
+        const QStringList installed = QFontDatabase::families();
+        for (const QString& candidate :
+             {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")})
+            if (installed.contains(candidate)) return candidate;
+        return QString();
+    }();
+    return family;
+}
+
 QFont ReportFont(int pointSize) {
-    QFont font;  // the default family, no name of our own
+    QFont font;
+    if (!ReportFontFamily().isEmpty()) font.setFamily(ReportFontFamily());
     font.setWeight(QFont::Normal);
     font.setItalic(false);
     font.setPointSize(pointSize);

@@ -5,8 +5,8 @@ set -euo pipefail
 want=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev
       libbenchmark-dev)
 case "${1:-test}" in
-  test) want+=(clang libclang-rt-14-dev poppler-utils dpkg-dev file desktop-file-utils appstream) ;;
-  run) want+=(fonts-dejavu-core) ;;
+  test) want+=(clang libclang-rt-14-dev poppler-utils fonts-liberation dpkg-dev file desktop-file-utils appstream) ;;
+  run) want+=(fonts-dejavu-core fonts-liberation) ;;
   # The Windows stage: cross compiler, GoogleTest sources, Wine.
   windows) want=(cmake make g++-mingw-w64-x86-64-posix googletest locales wine wine64) ;;
 esac

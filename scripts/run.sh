@@ -46,4 +46,4 @@ if [ -z "${KV4_REGISTRY:-}" ]; then
 fi
 
 cd "$demo"
-exec "$build/KV4_N_Bedarf" "$@"
+exec "$build/app/KV4_N_Bedarf" "$@"

@@ -1,14 +1,17 @@
 // The worksheet grid on its own: current cell, the Click signal, the fixed
 // heading row, column widths and how the model announces changes.
 #include <QHeaderView>
+#include <QImage>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <array>
+#include <functional>
 #include <memory>
 
-#include "worksheets/Worksheet.h"
 #include "app/StringGrid.h"
 #include "guisupport/GuiTestSupport.h"
+#include "worksheets/Worksheet.h"
 
 using kv4gui::TStringGrid;
 
@@ -27,6 +30,7 @@ class TestStringGrid : public QObject {
     void setRowRaisesClickOnlyForAnotherRow();
     void cellRectAndWidths();
     void headingRowLooksFixed();
+    void headingRowStaysAtEveryScrollPosition();
     void refreshAnnouncesOnce();
     void resetKeepsCurrentCell();
     void cellTextsAreUtf8();
@@ -183,6 +187,52 @@ void TestStringGrid::headingRowLooksFixed() {
              grid_->palette().button().color());
     QVERIFY(!body.data(Qt::BackgroundRole).isValid());
     QCOMPARE(heading.data().toString(), QStringLiteral("H1"));
+}
+
+void TestStringGrid::headingRowStaysAtEveryScrollPosition() {
+    sheet_->SetRowCount(40);
+    for (int r = 1; r < 40; ++r) sheet_->SetCell(0, r, "row " + std::to_string(r));
+    grid_->Model().Refresh();
+    QTest::qWait(0);  // the scroll bar takes its place
+    const int strip = TStringGrid::kDefaultRowHeight + 1;
+    const QRect top(grid_->viewport()->geometry().topLeft(),
+                    QSize(grid_->viewport()->width(), strip));
+    const QImage atStart = grid_->grab(top).toImage();
+    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+    // The current cell always lies wholly below the heading strip.
+    auto checkCurrentShown = [&] {
+        const QRect cell = grid_->CellRect(grid_->Col(), grid_->Row());
+        QCOMPARE_GE(cell.top(), strip);
+        QCOMPARE_LE(cell.bottom(), grid_->viewport()->height());
+    };
+    const std::function<void()> scrolls[] = {
+        [&] { QTest::keyClick(grid_.get(), Qt::Key_End, Qt::ControlModifier); },
+        [&] { grid_->verticalScrollBar()->setValue(grid_->verticalScrollBar()->maximum()); },
+        [&] { QTest::keyClick(grid_.get(), Qt::Key_PageDown); },
+        [&] { grid_->SetRow(30); },
+    };
+    for (const auto& scroll : scrolls) {
+        grid_->scrollToTop();
+        grid_->SetRow(1);
+        grid_->setFocus();
+        scroll();
+        QVERIFY(grid_->verticalScrollBar()->value() > 0);
+        QCOMPARE(grid_->grab(top).toImage(), atStart);
+        QCOMPARE(grid_->CellRect(1, 0).top(), 0);
+        QCOMPARE(grid_->indexAt(grid_->CellRect(1, 0).center()), grid_->model()->index(0, 1));
+        if (grid_->Row() > 1) checkCurrentShown();
+        // A click on the heading strip reaches no body row.
+        const int row = grid_->Row(), clicks = click.count();
+        kv4guitest::ClickCell(grid_.get(), 1, 0);
+        QCOMPARE(grid_->Row(), row);
+        QCOMPARE(click.count(), clicks);
+        // Moving up row by row uncovers the rows beneath the strip.
+        for (int i = 0; i < 12; ++i) QTest::keyClick(grid_.get(), Qt::Key_Up);
+        checkCurrentShown();
+    }
+    QTest::keyClick(grid_.get(), Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(grid_->Row(), 1);
+    QCOMPARE(grid_->CellRect(0, 1).top(), strip);
 }
 
 void TestStringGrid::refreshAnnouncesOnce() {

@@ -10,21 +10,25 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "reference/NutrientClasses.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "worksheets/Worksheet.h"
 #include "app/StringGrid.h"
-#include "reference/UFruchtdaten.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "guisupport/GuiTestSupport.h"
+#include "reference/NutrientClasses.h"
+#include "reference/UFruchtdaten.h"
 #include "support/RecordWriter.h"
+#include "worksheets/Worksheet.h"
 
+using kv4gui::TStringGrid;
 using kv4guitest::ClickCell;
 using kv4guitest::ScopedModalHook;
 namespace ncol = kv4::ncol;
@@ -96,11 +100,13 @@ class TestEditingWindow : public QObject {
     void nWriteBack_data();
     void nWriteBack();
     void clickingOnWritesBackTheOldCellFirst();
+    void editorsMoveWithTheirCell();
     void takeOverButton();
     void cropPick_data();
     void cropPick();
     void cropListClosedWithoutPick_data();
     void cropListClosedWithoutPick();
+    void focusAfterAnEditorCloses();
     void conversionErrors();
     void residueMark();
     void contentAndRemoval();
@@ -424,6 +430,37 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("15"));
 }
 
+void TestEditingWindow::editorsMoveWithTheirCell() {
+    // A window so low that the N worksheet shows three body rows.
+    form_->resize(form_->width(), 260);
+    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    QScrollBar* bar = grid->verticalScrollBar();
+    QTRY_VERIFY(bar->maximum() >= 3);
+    for (QWidget* editor :
+         {static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->ComboBox2)}) {
+        const int col = editor == form_->EditN ? ncol::NMin : ncol::V;
+        hook_->AnswerButton(kNein);
+        ClickCell(grid, col, 2);
+        QCOMPARE(bar->value(), 0);
+        const QPoint start = editor->pos();
+        bar->setValue(1);
+        QCOMPARE(editor->pos(), start - QPoint(0, TStringGrid::kDefaultRowHeight + 1));
+        if (editor == form_->EditN) CheckEditorOver(editor, grid, col, 2);
+        // Scrolled away under the heading: nothing of it shows.
+        bar->setValue(3);
+        QVERIFY(editor->isVisible());
+        QWidget* top = form_->childAt(editor->geometry().center());
+        QVERIFY(top != editor && !editor->isAncestorOf(top));
+        bar->setValue(0);
+        QCOMPARE(editor->pos(), start);
+        QVERIFY(editor->mask().isEmpty());
+        // Left as before: the worksheet's first row takes the click.
+        ClickCell(grid, ncol::Schlag, 1);
+        QVERIFY(!editor->isVisible());
+        QTRY_VERIFY(form_->isActiveWindow());
+    }
+}
+
 void TestEditingWindow::takeOverButton() {
     kv4gui::TStringGrid* grid = form_->StringGrid1;
     ClickCell(grid, ncol::Schlag, 2);
@@ -537,20 +574,25 @@ void TestEditingWindow::cropPick() {
 void TestEditingWindow::cropListClosedWithoutPick_data() {
     QTest::addColumn<QString>("answer");
     QTest::addColumn<bool>("dropDownFirst");
-    QTest::newRow("Ja") << kJa << false;
-    QTest::newRow("Nein") << kNein << false;
-    QTest::newRow("dropped down and closed, Ja") << kJa << true;
+    QTest::addColumn<bool>("realQuestion");
+    QTest::newRow("Ja") << kJa << false << false;
+    QTest::newRow("Nein") << kNein << false << false;
+    QTest::newRow("dropped down and closed, Ja") << kJa << true << false;
+    // The question as a farmer meets it: a modal box with its own loop,
+    // which the release of the click lands on.
+    QTest::newRow("real question box, Nein") << kNein << false << true;
 }
 
 void TestEditingWindow::cropListClosedWithoutPick() {
     QFETCH(QString, answer);
     QFETCH(bool, dropDownFirst);
+    QFETCH(bool, realQuestion);
     kv4gui::TStringGrid* grid = form_->StringGrid1;
     QComboBox* list = form_->ComboBox2;
     N().SetCell(ncol::YieldStep, 7, "3");
     form_->WorksheetsChanged();
 
-    hook_->AnswerButton(answer);
+    if (!realQuestion) hook_->AnswerButton(answer);
     ClickCell(grid, ncol::V, 2);
     if (dropDownFirst) {
         // Dropping down and closing the list without a pick is no leaving.
@@ -564,11 +606,39 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     }
     // Text typed into the list selects nothing.
     QTest::keyClicks(list, QStringLiteral("Zuckerr"));
-    ClickCell(grid, ncol::Schlag, 7);
+    QSignalSpy clicks(grid, &kv4gui::TStringGrid::Click);
+    if (realQuestion) {
+        hook_.reset();
+        QString asked;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            answerer.stop();
+            asked = box->text();
+            QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, QPoint(4, 4));
+            kv4guitest::PressButton(*box, answer);
+        });
+        answerer.start(20);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          grid->CellRect(ncol::Schlag, 7).center());
+        QCOMPARE(asked, kQuestion);
+        // The click takes effect once, after the question.
+        QTRY_COMPARE(clicks.count(), 1);
+        QTest::qWait(50);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(form_->StringGrid2->Row(), 7);
+        QVERIFY(!form_->EditN->isVisible());
+        // The window manager's part: the closed box hands the activation back.
+        form_->activateWindow();
+    } else {
+        ClickCell(grid, ncol::Schlag, 7);
+        QCOMPARE(hook_->Seen().size(), std::size_t{1});
+        QCOMPARE(hook_->Seen()[0].text, kQuestion);
+        QCOMPARE(hook_->Seen()[0].answer, answer);
+        QCOMPARE(clicks.count(), 1);
+    }
     QVERIFY(!list->isVisible());
-    QCOMPARE(hook_->Seen().size(), std::size_t{1});
-    QCOMPARE(hook_->Seen()[0].text, kQuestion);
-    QCOMPARE(hook_->Seen()[0].answer, answer);
     // Nothing changed but the recalculated columns.
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"", "", "", "", "70", "", "", ""}));
     QCOMPARE(NColumn(ncol::NSollwert), QStringList(8, QString()));
@@ -579,6 +649,62 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     // The click that left the list shows its own row's values.
     QCOMPARE(form_->Edit3->text(), QStringLiteral("3"));
     QTRY_VERIFY(form_->isActiveWindow());
+}
+
+void TestEditingWindow::focusAfterAnEditorCloses() {
+    kv4gui::TStringGrid* n = form_->StringGrid1;
+    kv4gui::TStringGrid* p = form_->StringGrid2;
+    QComboBox* list = form_->ComboBox2;
+    const auto openList = [&] { ClickCell(n, ncol::V, 3); };
+    const auto openEditN = [&] { ClickCell(n, ncol::NMin, 3); };
+    const auto openEditP = [&] {
+        ShowPWorksheet();
+        ClickCell(p, pcol::Gehalt, 3);
+    };
+    const auto openEditT = [&] {
+        ShowPWorksheet();
+        ClickCell(p, pcol::Anmerkung, 3);
+    };
+    const struct {
+        const char* way;
+        std::function<void()> open;
+        std::function<void()> close;
+        QWidget* focus;  // where typing goes afterwards
+    } ways[] = {
+        {"crop picked with the mouse", openList, [&] { PickWithMouse(kWheat); }, n},
+        {"crop picked with the keyboard", openList, [&] { QTest::keyClick(list, Qt::Key_Down); },
+         n},
+        {"list left with Tab", openList, [&] { QTest::keyClick(list, Qt::Key_Tab); }, n},
+        {"list left by the switch", openList, [&] { ShowPWorksheet(); }, p},
+        {"N editor left with Tab", openEditN, [&] { QTest::keyClick(form_->EditN, Qt::Key_Tab); },
+         n},
+        {"N editor left by the switch", openEditN, [&] { ShowPWorksheet(); }, p},
+        {"P editor left by the switch", openEditP,
+         [&] { QTest::mouseClick(form_->Button3, Qt::LeftButton); }, n},
+        {"remark left with Tab", openEditT, [&] { QTest::keyClick(form_->EditT, Qt::Key_Tab); }, p},
+        // A box the farmer clicks keeps the focus.
+        {"N editor left for the farm name", openEditN,
+         [&] { QTest::mouseClick(form_->ED_Betriebsname, Qt::LeftButton); },
+         form_->ED_Betriebsname},
+    };
+    for (const auto& way : ways) {
+        QTest::mouseClick(form_->Button3, Qt::LeftButton);
+        hook_->AnswerButton(kNein);
+        way.open();
+        way.close();
+        QTRY_VERIFY2(!list->isVisible() && !form_->EditN->isVisible(), way.way);
+        QTRY_VERIFY(form_->isActiveWindow());
+        QVERIFY2(QApplication::focusWidget() == way.focus,
+                 qPrintable(QStringLiteral("%1: focus on %2")
+                                .arg(way.way, QApplication::focusWidget()
+                                                  ? QApplication::focusWidget()->objectName()
+                                                  : QStringLiteral("nothing"))));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
+        QVERIFY2(form_->ED_Datum->text().isEmpty(), way.way);
+        form_->ED_Betriebsname->clear();
+        hook_.reset();
+        hook_ = std::make_unique<ScopedModalHook>();
+    }
 }
 
 // --- Errors -------------------------------------------------------------

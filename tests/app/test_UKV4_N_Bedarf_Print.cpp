@@ -2,6 +2,7 @@
 // answered through the seam with a PDF printer, and the PDF is read back with
 // poppler's pdfinfo and pdftotext.
 #include <QFile>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPageSize>
@@ -11,20 +12,22 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
-#include "worksheets/ReportLayout.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "render/ReportPrinter.h"
 #include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
-#include "support/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
 #include "guisupport/PdfReader.h"
+#include "reference/NutrientClasses.h"
+#include "render/ReportPrinter.h"
+#include "support/DemoFarm.h"
+#include "worksheets/Fill.h"
+#include "worksheets/ReportLayout.h"
 
 using kv4guitest::ScopedModalHook;
 
@@ -46,6 +49,16 @@ struct PrintAnswer {
     bool landscape = false;
     int resolution = 0;
     bool sawPrintDialog = false;
+    // What the farmer chose in the dialog: pages (0: all) and copies.
+    int fromPage = 0;
+    int toPage = 0;
+    int copies = 1;
+    bool collate = true;
+    // What the dialog offered.
+    bool offeredSelection = true;
+    bool offeredCurrentPage = true;
+    bool offeredPageRange = false;
+    int maxPage = 0;
 };
 
 }  // namespace
@@ -62,6 +75,9 @@ class TestPrintWindow : public QObject {
     void p2o5ReportAfterSwitch();
     void cancelPrintsNothing();
     void unopenablePrinterShowsTheErrorBox();
+    void pageRangeAndCopies_data();
+    void pageRangeAndCopies();
+    void headingsSetInArialWidths();
 
   private:
     // Queues the answer for the print dialog: a PDF printer writing to
@@ -120,6 +136,16 @@ void TestPrintWindow::AnswerPrintDialog(PrintAnswer& answer) {
         printer->setOutputFormat(QPrinter::PdfFormat);
         printer->setOutputFileName(answer.file);
         printer->setPageSize(answer.pageSize);
+        answer.offeredSelection = print->testOption(QAbstractPrintDialog::PrintSelection);
+        answer.offeredCurrentPage = print->testOption(QAbstractPrintDialog::PrintCurrentPage);
+        answer.offeredPageRange = print->testOption(QAbstractPrintDialog::PrintPageRange);
+        answer.maxPage = print->maxPage();
+        if (answer.fromPage > 0) {
+            printer->setPrintRange(QPrinter::PageRange);
+            printer->setFromTo(answer.fromPage, answer.toPage);
+        }
+        printer->setCopyCount(answer.copies);
+        printer->setCollateCopies(answer.collate);
         answer.pageWidth = printer->width();
         answer.pageHeight = printer->height();
         return int(answer.accept ? QDialog::Accepted : QDialog::Rejected);
@@ -247,6 +273,90 @@ void TestPrintWindow::unopenablePrinterShowsTheErrorBox() {
     AnswerPrintDialog(next);
     ClickPrint();
     QVERIFY(QFile::exists(next.file));
+}
+
+void TestPrintWindow::pageRangeAndCopies_data() {
+    QTest::addColumn<int>("fromPage");
+    QTest::addColumn<int>("toPage");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("collate");
+    QTest::addColumn<QList<int>>("printed");  // report pages, in paper order
+    QTest::newRow("all") << 0 << 0 << 1 << true << QList<int>{1, 2, 3};
+    QTest::newRow("page 2 of 3") << 2 << 2 << 1 << true << QList<int>{2};
+    QTest::newRow("pages 2 to 3, twice collated") << 2 << 3 << 2 << true << QList<int>{2, 3, 2, 3};
+    QTest::newRow("pages 1 to 2, twice uncollated")
+        << 1 << 2 << 2 << false << QList<int>{1, 1, 2, 2};
+    QTest::newRow("all, three times")
+        << 0 << 0 << 3 << true << QList<int>{1, 2, 3, 1, 2, 3, 1, 2, 3};
+}
+
+void TestPrintWindow::pageRangeAndCopies() {
+    QFETCH(int, fromPage);
+    QFETCH(int, toPage);
+    QFETCH(int, copies);
+    QFETCH(bool, collate);
+    QFETCH(QList<int>, printed);
+
+    // A page low enough that the demo farm takes three of them.
+    PrintAnswer answer;
+    answer.file = dir_.filePath(QStringLiteral("range.pdf"));
+    QFile::remove(answer.file);
+    answer.pageSize = QPageSize(QSizeF(75, 297), QPageSize::Millimeter);
+    answer.fromPage = fromPage;
+    answer.toPage = toPage;
+    answer.copies = copies;
+    answer.collate = collate;
+    AnswerPrintDialog(answer);
+    ClickPrint();
+    QVERIFY(answer.sawPrintDialog);
+    QCOMPARE(hook_->Seen().size(), std::size_t(1));
+    // Only the choices that mean something for a report.
+    QVERIFY(!answer.offeredSelection);
+    QVERIFY(!answer.offeredCurrentPage);
+    QVERIFY(answer.offeredPageRange);
+
+    const kv4::ReportPages layout = kv4::LayoutReport(
+        form_->NSheet(), kv4::ReportKind::N, {"Hof Sonnenwiese", "276 05 123", "15.02.2018"},
+        answer.pageWidth, answer.pageHeight, form_->logicalDpiY());
+    QCOMPARE(layout.pages.size(), std::size_t(3));
+    QCOMPARE(kv4guitest::PdfPageCount(answer.file), printed.size());
+    // Each sheet of paper is the report page it should be: its header line
+    // once, and the first field of that report page.
+    for (int sheet = 1; sheet <= printed.size(); ++sheet) {
+        const kv4::ReportPage& page = layout.pages[std::size_t(printed[sheet - 1] - 1)];
+        const QString text = PageText(answer.file, sheet);
+        QCOMPARE(text.count(QStringLiteral("Betrieb:Hof")), 1);
+        // The field name of its first row: the leftmost row text first met.
+        const kv4::ReportText* first = nullptr;
+        for (const kv4::ReportText& t : page.texts)
+            if (t.pointSize == 11 && (!first || t.x < first->x)) first = &t;
+        QVERIFY(first && !first->text.empty());
+        QVERIFY2(text.contains(Q(first->text)), qPrintable(QStringLiteral("sheet %1").arg(sheet)));
+    }
+}
+
+void TestPrintWindow::headingsSetInArialWidths() {
+    const QStringList families = QFontDatabase::families();
+    if (!families.contains(QStringLiteral("Liberation Sans")) &&
+        !families.contains(QStringLiteral("Arial")))
+        QSKIP("no font with Arial's widths installed (Debian: fonts-liberation)");
+    PrintAnswer answer;
+    answer.file = dir_.filePath(QStringLiteral("widths.pdf"));
+    AnswerPrintDialog(answer);
+    ClickPrint();
+    const kv4guitest::PdfPage page = kv4guitest::ReadPdfPage(answer.file, 1);
+    // A heading with room after it, so that it stands as a word of its own
+    // in any font.
+    const kv4guitest::PdfWord* heading = page.Find(QStringLiteral("Schlag"));
+    QVERIFY(heading);
+    // Advance widths of Arial in thousandths of the size, 10 pt: the width
+    // the report positions were laid out for. (The default sans is 9 %
+    // wider here.)
+    const std::map<QChar, int> arial = {{u'S', 667}, {u'c', 500}, {u'h', 556},
+                                        {u'l', 222}, {u'a', 556}, {u'g', 556}};
+    double expected = 0;
+    for (QChar ch : heading->text) expected += arial.at(ch) * 10.0 / 1000.0;
+    QCOMPARE_LT(std::abs(heading->xMax - heading->xMin - expected), expected * 0.02);
 }
 
 QTEST_MAIN(TestPrintWindow)

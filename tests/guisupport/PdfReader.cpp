@@ -53,6 +53,7 @@ PdfPage ReadPdfPage(const QString& pdf, int page) {
             PdfWord w;
             w.xMin = xml.attributes().value(QStringLiteral("xMin")).toDouble();
             w.yMin = xml.attributes().value(QStringLiteral("yMin")).toDouble();
+            w.xMax = xml.attributes().value(QStringLiteral("xMax")).toDouble();
             w.text = xml.readElementText();
             out.words.append(w);
         }

@@ -5,11 +5,13 @@
 
 namespace kv4guitest {
 
-// A word of a PDF page with the top left corner of its box, in points.
+// A word of a PDF page with the top left corner of its box and its right
+// edge, in points.
 struct PdfWord {
     QString text;
     double xMin = 0;
     double yMin = 0;
+    double xMax = 0;
 };
 
 struct PdfPage {
