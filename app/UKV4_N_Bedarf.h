@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "worksheets/Worksheet.h"
 
@@ -29,7 +30,7 @@ struct FarmData;
 
 class TForm1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Manual: the first showing does not run FormShow (window tests fill
     // the worksheets themselves).
     enum class StartUp { OnFirstShow, Manual };
@@ -66,6 +67,10 @@ public:
     QLineEdit* EditP = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QLineEdit* EditT = nullptr;
+
+    // The data folder confirmed at start-up: empty, or ending in the path
+    // separator.
+    std::string DataFolder;
 
     // The worksheets the grids show.
     kv4::Worksheet& NSheet() { return nSheet_; }
@@ -107,16 +112,18 @@ public:
     // view update, also when a cell that is not a number ends it.
     void RecalcWorksheets();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void ConnectHandlers();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
+    // Each read error of a load in its own error box, in order.
+    void ShowReadErrors(const std::vector<std::string>& errors);
     void LoadNutrientClassTable();  // FormCreate step 8
 
     // The grid that fills the area between the strips, if any.

@@ -1,15 +1,13 @@
 #pragma once
-// Kornavis 4 farm data: record layouts of the field and work files, the
-// unit conversion of work amounts, and the field register of one harvest year.
+// Kornavis 4 farm data: the record layouts of the field and work files, the
+// records as the program reads them, and the order of work dates.
 // Everything here only reads the farm's files; nothing is ever written back.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "data/ByteReader.h"
 
@@ -21,12 +19,12 @@ inline constexpr std::size_t kFieldRecordSize = 509;
 inline constexpr std::size_t kWorkRecordSize = 512;
 
 namespace field_offset {
-inline constexpr std::size_t FieldNo = 0;       // signed 16-bit
-inline constexpr std::size_t SubNo = 2;         // byte
-inline constexpr std::size_t Name = 5;          // string, room 15
+inline constexpr std::size_t FieldNo = 0;  // signed 16-bit
+inline constexpr std::size_t SubNo = 2;    // byte
+inline constexpr std::size_t Name = 5;     // string, room 15
 inline constexpr std::size_t NameRoom = 15;
-inline constexpr std::size_t Area = 21;         // Real48
-inline constexpr std::size_t SoilType = 54;     // string, room 11
+inline constexpr std::size_t Area = 21;      // Real48
+inline constexpr std::size_t SoilType = 54;  // string, room 11
 inline constexpr std::size_t SoilTypeRoom = 11;
 inline constexpr std::size_t Humus = 66;        // word, tenths of a percent
 inline constexpr std::size_t P2O5Content = 85;  // Real48
@@ -39,22 +37,22 @@ static_assert(field_offset::P2O5Content + 6 <= field_offset::StatusBits);
 static_assert(field_offset::SoilType + 1 + field_offset::SoilTypeRoom == field_offset::Humus);
 
 namespace work_offset {
-inline constexpr std::size_t FieldNo = 2;      // word
-inline constexpr std::size_t WorkType = 4;     // byte
-inline constexpr std::size_t SubNo = 5;        // byte
+inline constexpr std::size_t FieldNo = 2;   // word
+inline constexpr std::size_t WorkType = 4;  // byte
+inline constexpr std::size_t SubNo = 5;     // byte
 inline constexpr std::size_t OptionalMark = 6;
 inline constexpr std::size_t NminMark = 7;
 inline constexpr std::size_t OrganicMark = 9;
 inline constexpr std::size_t FollowerMark = 15;
-inline constexpr std::size_t CropName = 25;    // string, room 15
+inline constexpr std::size_t CropName = 25;  // string, room 15
 inline constexpr std::size_t CropNameRoom = 15;
-inline constexpr std::size_t Amount = 41;      // Real48
-inline constexpr std::size_t Unit = 47;        // byte
+inline constexpr std::size_t Amount = 41;        // Real48
+inline constexpr std::size_t Unit = 47;          // byte
 inline constexpr std::size_t GroupFactor = 106;  // Real48
-inline constexpr std::size_t Date = 112;       // 4 bytes: day, month, year part, unused
+inline constexpr std::size_t Date = 112;         // 4 bytes: day, month, year part, unused
 inline constexpr std::size_t PartAreaMark = 118;
-inline constexpr std::size_t WorkedArea = 119;   // Real48
-inline constexpr std::size_t Nutrient1 = 126;    // Real48
+inline constexpr std::size_t WorkedArea = 119;  // Real48
+inline constexpr std::size_t Nutrient1 = 126;   // Real48
 inline constexpr std::size_t Nutrient2 = 132;
 inline constexpr std::size_t Nutrient3 = 138;
 inline constexpr std::size_t OrganicProductMark = 205;
@@ -70,7 +68,7 @@ using WorkDate = std::array<std::uint8_t, 4>;
 
 // One field record: a byte copy of the 509-byte block, decoded on access.
 class FieldRecord {
-public:
+  public:
     FieldRecord() { bytes_.fill(0); }
     explicit FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b) {
         std::copy(b.begin(), b.end(), bytes_.begin());
@@ -90,14 +88,14 @@ public:
     std::uint8_t StatusBits() const { return r().u8(field_offset::StatusBits); }
     std::string Crop() const { return r().shortString(field_offset::Crop, field_offset::CropRoom); }
 
-private:
+  private:
     ByteReader r() const { return ByteReader(bytes_); }
     std::array<std::uint8_t, kFieldRecordSize> bytes_;
 };
 
 // One work record: a byte copy of the 512-byte block, decoded on access.
 class WorkRecord {
-public:
+  public:
     WorkRecord() { bytes_.fill(0); }
     explicit WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b) {
         std::copy(b.begin(), b.end(), bytes_.begin());
@@ -132,7 +130,7 @@ public:
     double Nutrient3() const { return r().real48(work_offset::Nutrient3); }
     std::uint8_t OrganicProductMark() const { return r().u8(work_offset::OrganicProductMark); }
 
-private:
+  private:
     ByteReader r() const { return ByteReader(bytes_); }
     std::array<std::uint8_t, kWorkRecordSize> bytes_;
 };
@@ -144,98 +142,9 @@ struct FieldKey {
     friend auto operator<=>(const FieldKey&, const FieldKey&) = default;
 };
 
-// ---- Unit conversion ------------------------------------------------------
-
-// Factor that turns an amount in unit code `from` into unit code `to`; the
-// result is rounded to Real48 precision, as the farm product does. Unit codes
-// above 14 and a GroupFactor of 0 where it would divide give 0, so a bad
-// record never stops the worksheets from being built.
-double UnitFactor(std::uint8_t from, std::uint8_t to, const WorkRecord* work);
-
 // ---- Work dates -----------------------------------------------------------
 
 // -1 when a is later than b, +1 otherwise (also when equal); never 0.
 int CompareWorkDates(const WorkDate& a, const WorkDate& b);
-
-// ---- Data folder ----------------------------------------------------------
-
-// The data folder as UTF-8 text: empty, or ending in the path separator.
-extern std::string DataFolder;
-
-// Appends the platform's path separator unless the text is empty or
-// already ends with one ("\" on Windows, "/" elsewhere; a drive root such as
-// C:\ keeps its single backslash).
-std::string WithBackslash(const std::string& path);
-
-// ---- Hooks the window sets ------------------------------------------------
-
-// Called with true before a data file is loaded and false afterwards (the
-// window shows the hourglass). Default: does nothing.
-void SetBusyHook(std::function<void(bool busy)> hook);
-// Shows a message of type error (caption "Fehler", one OK button). Default:
-// writes the text to stderr.
-void SetErrorMessageHook(std::function<void(const std::string& text)> hook);
-void ShowErrorMessage(const std::string& text);
-
-// RAII guard for the busy hook.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// ---- Field register -------------------------------------------------------
-
-class TOSchlaege {
-public:
-    TOSchlaege() = default;  // Create: empty Fields and Works
-
-    // Replaces the content with SCHL<year>.DAT and ARB<year>.DAT of `folder`
-    // (by default DataFolder). Missing or unopenable files leave the register
-    // (or its works) empty without a message; a read error inside a file shows
-    // "Fehler beim Lesen der Datei " + file name and keeps what was read.
-    void LoadYear(std::uint16_t year);
-    void LoadYear(std::uint16_t year, const std::string& folder);
-
-    // Same, from bytes already in memory (a partial last record is ignored).
-    void LoadFromBytes(std::span<const std::uint8_t> fieldFile,
-                       std::span<const std::uint8_t> workFile);
-
-    // Position of the first field with this key, or -1.
-    int FindField(std::int16_t fieldNo, std::uint8_t subNo) const;
-
-    // Copies field `index` into fieldRecord and that field's works, in date
-    // order, into workList. An index that does not exist gives a zeroed
-    // record and an empty list.
-    void GetFieldWorks(int index, FieldRecord& fieldRecord, std::vector<WorkRecord>& workList,
-                       bool includeOptional) const;
-
-    int FieldCount() const { return static_cast<int>(Fields.size()); }
-    int WorkCount() const { return static_cast<int>(Works.size()); }
-
-    // First position of Works whose key is not smaller than `key` in the
-    // sense of the register's skip (the first record that stops a scan from
-    // position 0 that advances over smaller keys). Uses the index.
-    std::size_t SkipPosition(const FieldKey& key) const;
-
-    std::vector<FieldRecord> Fields;
-    std::vector<WorkRecord> Works;
-
-private:
-    // Follower dates, then the index.
-    void FinishWorks();
-    void BuildIndex();
-    // The index is built by the loaders; Works changed in length since then
-    // (by a caller that fills it directly) is searched without it.
-    bool IndexCurrent() const;
-    FieldKey WorkKey(std::size_t i) const;
-    // The key of every work, decoded once.
-    std::vector<FieldKey> workKeys_;
-    // Running maximum of the work keys: the literal skip from position 0
-    // stops at the first position where this reaches the wanted key.
-    std::vector<FieldKey> runningMax_;
-};
 
 }  // namespace kv4

@@ -72,6 +72,18 @@ std::optional<fs::path> FindDataFile(const std::string& folder, const std::strin
 #endif
 }
 
+std::string WithBackslash(const std::string& path) {
+#ifdef _WIN32
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    if (path.empty() || path.back() == kSeparator) return path;
+    return path + kSeparator;
+}
+
+std::string ReadErrorText(const std::string& name) { return "Fehler beim Lesen der Datei " + name; }
+
 bool EntryExists(const fs::path& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));

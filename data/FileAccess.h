@@ -23,6 +23,11 @@ std::string PathToUtf8(const std::filesystem::path& path);
 std::optional<std::filesystem::path> FindDataFile(const std::string& folder,
                                                   const std::string& name);
 
+// Appends the platform's path separator unless the text is empty or
+// already ends with one ("\" on Windows, "/" elsewhere; a drive root such as
+// C:\ keeps its single backslash).
+std::string WithBackslash(const std::string& path);
+
 // Whether any directory entry (file or folder) of that exact name exists.
 bool EntryExists(const std::filesystem::path& path);
 
@@ -33,13 +38,21 @@ struct FileContent {
     std::vector<std::uint8_t> bytes;
 };
 
-// Reads the whole file, opened for reading only (shared for reading and
-// writing with other programs on Windows). Files above maxBytes are read
-// only up to that size.
+// The read errors of a load, in the order they happened, each as the text
+// the user is shown. A loader returns them; its caller decides how to show
+// them.
+using ReadErrors = std::vector<std::string>;
+
+// "Fehler beim Lesen der Datei " + the file's name as given.
+std::string ReadErrorText(const std::string& name);
+
 // The reason of a failed file operation in German, for the messages the user
 // sees; reasons without a German text keep the system's wording.
 std::string ReasonText(const std::error_code& error);
 
+// Reads the whole file, opened for reading only (shared for reading and
+// writing with other programs on Windows). Files above maxBytes are read
+// only up to that size.
 FileContent ReadFileBytes(const std::filesystem::path& path,
                           std::uintmax_t maxBytes = std::uintmax_t(1) << 31);
 

@@ -298,7 +298,7 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
                                                   char decimalSeparator, ExportWorksheets& out) {
     if (auto failure = CheckDataFolder(dataFolder)) return failure;
     FarmData farm;
-    LoadFarmYears(farm, WithBackslash(dataFolder));
+    out.readErrors = LoadFarmYears(farm, WithBackslash(dataFolder));
     if (!farm.HasFields2018())
         return ExportFailure{ExportStatus::Failed, std::string(kNoFields2018Message)};
     FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
@@ -451,8 +451,10 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
     }
 
     ExportWorksheets sheets;
-    if (auto failure = LoadExportWorksheets(options.dataFolder, classes, decimalSeparator, sheets))
-        return fail(failure->status, failure->message);
+    const std::optional<ExportFailure> failure =
+        LoadExportWorksheets(options.dataFolder, classes, decimalSeparator, sheets);
+    for (const std::string& error : sheets.readErrors) warn(error);
+    if (failure) return fail(failure->status, failure->message);
 
     ExportStatus status = ExportStatus::Ok;
     if (!options.cropsFile.empty()) {

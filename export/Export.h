@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/FileAccess.h"
 #include "worksheets/ReportLayout.h"
 #include "worksheets/Worksheet.h"
 
@@ -83,13 +84,14 @@ std::vector<CropAssignment> ApplyCropAssignments(Worksheet& n, Worksheet& p,
 struct ExportWorksheets {
     Worksheet n = MakeNWorksheet();
     Worksheet p = MakePWorksheet();
+    // The read errors of the farm's files; the run goes on with what was read.
+    ReadErrors readErrors;
 };
 
 struct ExportFailure {
     ExportStatus status = ExportStatus::Failed;
     std::string message;
 };
-
 
 // Fails when the data folder is missing, no folder, or cannot be listed.
 std::optional<ExportFailure> CheckDataFolder(const std::string& dataFolder);

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "worksheets/Fill.h"
-#include "data/ADECLARE.h"
+#include "data/TOSchlaege.h"
+#include "data/UnitFactor.h"
 #include "fuzz/FuzzInput.h"
+#include "worksheets/Fill.h"
 
 using kv4fuzz::Check;
 
@@ -35,7 +36,9 @@ double Decode(const kv4::WorkRecord& w) {
     return sum;
 }
 
-bool SameBytes(const kv4::WorkRecord& a, const kv4::WorkRecord& b) { return a.bytes() == b.bytes(); }
+bool SameBytes(const kv4::WorkRecord& a, const kv4::WorkRecord& b) {
+    return a.bytes() == b.bytes();
+}
 
 }  // namespace
 
@@ -48,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Follower dates were carried forwards from the head of each chain.
     for (std::size_t i = 1; i < year.Works.size(); ++i) {
-        if (year.Works[i].FollowerMark() == 1) Check(year.Works[i].Date() == year.Works[i - 1].Date());
+        if (year.Works[i].FollowerMark() == 1)
+            Check(year.Works[i].Date() == year.Works[i - 1].Date());
     }
 
     // The same register without its index: every lookup takes the plain scan.

@@ -14,17 +14,17 @@
 #include <memory>
 #include <string>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
-#include "worksheets/ReportLayout.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "render/ReportPrinter.h"
 #include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
-#include "support/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
 #include "guisupport/PdfReader.h"
+#include "reference/NutrientClasses.h"
+#include "render/ReportPrinter.h"
+#include "support/DemoFarm.h"
+#include "worksheets/Fill.h"
+#include "worksheets/ReportLayout.h"
 
 using kv4guitest::ScopedModalHook;
 
@@ -92,7 +92,7 @@ void TestPrintWindow::init() {
     form_->NutrientClassTable().LoadNutrientClasses(root);
     QVERIFY(!form_->NutrientClassTable().Records().empty());
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten"));
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten")).empty());
     QVERIFY(farm.HasFields2018());
     kv4::FillWorksheets(farm, form_->NutrientClassTable(), form_->NSheet(), form_->PSheet(),
                         form_->DecimalSeparator());

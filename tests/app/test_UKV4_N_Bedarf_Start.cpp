@@ -1,5 +1,6 @@
 // The first showing of the main window: the notice, the data folder from the
 // registry file and its dialog, loading the farm and filling the worksheets.
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -15,17 +16,17 @@
 #include <memory>
 #include <string>
 
-#include "worksheets/Fill.h"
-#include "reference/NutrientClasses.h"
-#include "app/UKV4_N_Bedarf.h"
 #include "app/StringGrid.h"
-#include "worksheets/Worksheet.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "dialogs/UFormInfo.h"
 #include "dialogs/Zugang.h"
-#include "support/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
+#include "reference/NutrientClasses.h"
+#include "support/DemoFarm.h"
+#include "worksheets/Fill.h"
+#include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
 namespace fs = std::filesystem;
@@ -42,11 +43,12 @@ fs::path ToFs(const QString& path) { return kv4::PathFromUtf8(path.toStdString()
 void WriteRegistry(const QString& file, const QByteArray& datenValue) {
     QFile out(file);
     QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    out.write("REGEDIT4\r\n\r\n"
-              "[HKEY_CURRENT_USER\\Software\\Agrar]\r\n\r\n"
-              "[HKEY_CURRENT_USER\\Software\\Agrar\\Kornavis.INI\\Setup]\r\n"
-              "\"Daten\"=" +
-              datenValue + "\r\n\r\n");
+    out.write(
+        "REGEDIT4\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Agrar]\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Agrar\\Kornavis.INI\\Setup]\r\n"
+        "\"Daten\"=" +
+        datenValue + "\r\n\r\n");
 }
 
 QByteArray RegString(const QString& text) {
@@ -95,6 +97,7 @@ class TestStartup : public QObject {
     void noFieldsFor2018();
     void registryErrorStillOpensTheDialog_data();
     void registryErrorStillOpensTheDialog();
+    void readErrorsAreShownAsTheFilesAreRead();
 
   private:
     // The demo farm in a fresh folder: <root>/Daten and <root>/NKlassen.dat.
@@ -126,7 +129,6 @@ void TestStartup::cleanup() {
     // The folder dialog changed the process's folder; leave the temporary
     // one before it is removed.
     QDir::setCurrent(originalFolder_);
-    kv4::DataFolder.clear();
     temp_.reset();
 }
 
@@ -160,7 +162,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
         auto* info = qobject_cast<kv4gui::TTFormInfo*>(&dialog);
         if (!info) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
-                                                        : QStringLiteral("not owned"));
+                                                       : QStringLiteral("not owned"));
         if (!form_->findChildren<kv4gui::TFZugang*>().isEmpty()) order << QStringLiteral("early");
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
         return kv4guitest::PressButton(dialog, QStringLiteral("ok"));
@@ -170,7 +172,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
         auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
         if (!zugang) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
-                                                        : QStringLiteral("not owned"));
+                                                       : QStringLiteral("not owned"));
         // The registry's folder is offered; nothing is loaded before OK.
         order << zugang->Edit1->text();
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
@@ -180,11 +182,11 @@ void TestStartup::noticeFirstThenFolderDialog() {
     Start(temp_->path(), 2);
     if (QTest::currentTestFailed()) return;
 
-    QCOMPARE(order, (QStringList{QStringLiteral("info"), QStringLiteral("owned"),
-                                 QStringLiteral("folder"), QStringLiteral("owned"),
-                                 Native(daten)}));
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("info"), QStringLiteral("owned"), QStringLiteral("folder"),
+                          QStringLiteral("owned"), Native(daten)}));
     // The confirmed folder, with a separator, and the process inside it.
-    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
     QCOMPARE(QDir::currentPath(), QDir(daten).canonicalPath());
     QVERIFY(form_->NSheet().RowCount() > 2);
 }
@@ -198,7 +200,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The fill of the core on the same farm, with the nutrient class table
     // of the start-up folder.
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString()));
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString())).empty());
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(temp_->path().toStdString());
     QVERIFY(!classes.Records().empty());
@@ -217,8 +219,10 @@ void TestStartup::normalStartFillsBothWorksheets() {
     QCOMPARE(form_->StringGrid1->model()->rowCount(), listed + 2);
     QCOMPARE(form_->StringGrid2->model()->rowCount(), listed + 2);
     for (int r = 0; r < shownN.RowCount(); ++r) {
-        for (int c = 0; c < kv4::ncol::Count; ++c) QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
-        for (int c = 0; c < kv4::pcol::Count; ++c) QCOMPARE(Q(shownP.Cells(c, r)), Q(p.Cells(c, r)));
+        for (int c = 0; c < kv4::ncol::Count; ++c)
+            QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
+        for (int c = 0; c < kv4::pcol::Count; ++c)
+            QCOMPARE(Q(shownP.Cells(c, r)), Q(p.Cells(c, r)));
     }
 
     // What the grids show: the first field, its "V" cell, the area with the
@@ -240,8 +244,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The classes come from NKlassen.dat in the folder the program started in.
     QCOMPARE(classed, listed);
     for (int c = 0; c < kv4::ncol::Count; ++c)
-        if (c != kv4::ncol::Ertragserwartung)
-            QVERIFY(shownN.Cells(c, listed + 1).empty());
+        if (c != kv4::ncol::Ertragserwartung) QVERIFY(shownN.Cells(c, listed + 1).empty());
 
     // The N view: its grid fills the area between the strips.
     QVERIFY(g1->isVisible());
@@ -321,10 +324,10 @@ void TestStartup::noFieldsFor2018() {
 
 void TestStartup::registryErrorStillOpensTheDialog_data() {
     QTest::addColumn<QByteArray>("value");  // "Daten" as written in the file
-    QTest::addColumn<QString>("error");  // a quote mark gets no full stop after it
+    QTest::addColumn<QString>("error");     // a quote mark gets no full stop after it
 
-    QTest::newRow("missing folder") << QByteArray("\"/kv4-test/gibt es nicht\"")
-                                    << QStringLiteral("Datei nicht gefunden.");
+    QTest::newRow("missing folder")
+        << QByteArray("\"/kv4-test/gibt es nicht\"") << QStringLiteral("Datei nicht gefunden.");
     QTest::newRow("not a string") << QByteArray("dword:00000001")
                                   << QStringLiteral("Ungültiger Datentyp für 'Daten'");
 }
@@ -338,7 +341,7 @@ void TestStartup::registryErrorStillOpensTheDialog() {
     // The dialog opens on the start-up folder; the user opens the farm's
     // folder there with a double-click and confirms it.
     QString offered;
-    hook_->Accept();  // the notice
+    hook_->Accept();                      // the notice
     hook_->Respond([](QDialog& dialog) {  // the error
         return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
     });
@@ -366,10 +369,55 @@ void TestStartup::registryErrorStillOpensTheDialog() {
     QCOMPARE(seen[2].className, QStringLiteral("kv4gui::TFZugang"));
     QCOMPARE(offered, Native(temp_->path()));
     // The farm picked in the dialog is loaded as on a normal start.
-    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
     QVERIFY(form_->NSheet().RowCount() > 2);
     QVERIFY(form_->StringGrid1->isVisible());
     QVERIFY(!form_->StringGrid2->isVisible());
+}
+
+// Each read error in its own box as soon as its year is read: the error of
+// 2018 comes before 2017 is looked at, the master data's last. No hourglass
+// stays over a box or after the start-up.
+void TestStartup::readErrorsAreShownAsTheFilesAreRead() {
+#ifndef __linux__
+    QSKIP("needs /proc/self/mem, a file that opens and then cannot be read");
+#else
+    const QString daten = MakeFarm();
+    PointRegistryAt(daten);
+    const fs::path dir = ToFs(daten);
+    for (const char* name : {"ARB2018.DAT", "ARB2017.DAT", "DUENGER.DAT"}) fs::remove(dir / name);
+    fs::create_symlink("/proc/self/mem", dir / "ARB2018.DAT");
+    fs::create_symlink("/proc/self/mem", dir / "DUENGER.DAT");
+
+    QStringList cursors;
+    const auto answer = [&cursors](QDialog& dialog) {
+        cursors << (QApplication::overrideCursor() ? QStringLiteral("hourglass")
+                                                   : QStringLiteral("none"));
+        return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
+    };
+    hook_->Accept().Accept();
+    hook_->Respond([&](QDialog& dialog) {
+        // 2017 is read after this box is answered: its broken work file shows.
+        fs::create_symlink("/proc/self/mem", dir / "ARB2017.DAT");
+        return answer(dialog);
+    });
+    hook_->Respond(answer).Respond(answer);
+    Start(temp_->path(), 5);
+    if (QTest::currentTestFailed()) return;
+
+    QStringList texts;
+    for (std::size_t i = 2; i < hook_->Seen().size(); ++i) {
+        QCOMPARE(hook_->Seen()[i].title, QStringLiteral("Fehler"));
+        texts << hook_->Seen()[i].text;
+    }
+    QCOMPARE(texts, (QStringList{QStringLiteral("Fehler beim Lesen der Datei ARB2018.DAT"),
+                                 QStringLiteral("Fehler beim Lesen der Datei ARB2017.DAT"),
+                                 QStringLiteral("Fehler beim Lesen der Datei DUENGER.DAT")}));
+    QCOMPARE(cursors, QStringList(3, QStringLiteral("none")));
+    QVERIFY(!QApplication::overrideCursor());
+    // The fields were read; the worksheets are filled.
+    QVERIFY(form_->NSheet().RowCount() > 2);
+#endif
 }
 
 QTEST_MAIN(TestStartup)
