@@ -2,8 +2,11 @@
 // farm data and the two worksheets.
 #include <QApplication>
 #include <QCursor>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
@@ -60,6 +63,9 @@ void TForm1::FormShow() {
         zugang->SetFolder(QString());
     }
     kv4gui::ExecModal(*zugang);
+    // KV4_TIMING=1: how long the farmer waits from OK to the N worksheet.
+    QElapsedTimer waited;
+    waited.start();
     DataFolder = kv4::WithBackslash(zugang->GetFolder().toStdString());
 
     // 3. The field registers, the harvest year first; a year's read errors
@@ -104,4 +110,10 @@ void TForm1::FormShow() {
 
     // 7. The N worksheet.
     Button3Click();
+    if (qEnvironmentVariableIntValue("KV4_TIMING") == 1) {
+        std::fprintf(stderr,
+                     "%s KV4_TIMING Ordner bestaetigt bis N-Arbeitsblatt gefuellt: %lld ms\n",
+                     qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)),
+                     static_cast<long long>(waited.elapsed()));
+    }
 }

@@ -66,74 +66,88 @@ inline constexpr std::uint8_t kWorkTypeHarvest = 6;
 
 using WorkDate = std::array<std::uint8_t, 4>;
 
-// One field record: a byte copy of the 509-byte block, decoded on access.
+// One field record as the program reads it: its named fields, decoded once.
 class FieldRecord {
   public:
-    FieldRecord() { bytes_.fill(0); }
-    explicit FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b) {
-        std::copy(b.begin(), b.end(), bytes_.begin());
-    }
-    const std::array<std::uint8_t, kFieldRecordSize>& bytes() const { return bytes_; }
-    std::array<std::uint8_t, kFieldRecordSize>& bytes() { return bytes_; }
+    FieldRecord() = default;  // every field 0 or empty, as a zeroed block reads
+    explicit FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b);
 
-    std::int16_t FieldNo() const { return r().i16(field_offset::FieldNo); }
-    std::uint8_t SubNo() const { return r().u8(field_offset::SubNo); }
-    std::string Name() const { return r().shortString(field_offset::Name, field_offset::NameRoom); }
-    double Area() const { return r().real48(field_offset::Area); }
-    std::string SoilType() const {
-        return r().shortString(field_offset::SoilType, field_offset::SoilTypeRoom);
-    }
-    std::uint16_t Humus() const { return r().u16(field_offset::Humus); }
-    double P2O5Content() const { return r().real48(field_offset::P2O5Content); }
-    std::uint8_t StatusBits() const { return r().u8(field_offset::StatusBits); }
-    std::string Crop() const { return r().shortString(field_offset::Crop, field_offset::CropRoom); }
+    std::int16_t FieldNo() const { return fieldNo_; }
+    std::uint8_t SubNo() const { return subNo_; }
+    const std::string& Name() const { return name_; }
+    double Area() const { return area_; }
+    const std::string& SoilType() const { return soilType_; }
+    std::uint16_t Humus() const { return humus_; }
+    double P2O5Content() const { return p2o5Content_; }
+    std::uint8_t StatusBits() const { return statusBits_; }
+    const std::string& Crop() const { return crop_; }
+
+    friend bool operator==(const FieldRecord&, const FieldRecord&) = default;
 
   private:
-    ByteReader r() const { return ByteReader(bytes_); }
-    std::array<std::uint8_t, kFieldRecordSize> bytes_;
+    double area_ = 0;
+    double p2o5Content_ = 0;
+    std::string name_;
+    std::string soilType_;
+    std::string crop_;
+    std::int16_t fieldNo_ = 0;
+    std::uint16_t humus_ = 0;
+    std::uint8_t subNo_ = 0;
+    std::uint8_t statusBits_ = 0;
 };
 
-// One work record: a byte copy of the 512-byte block, decoded on access.
+// One work record as the program reads it: its named fields, decoded once,
+// in 80 bytes instead of 512 (a farm holds hundreds of thousands of works).
+// The crop name stays in its Windows-1252 bytes until it is asked for.
 class WorkRecord {
   public:
-    WorkRecord() { bytes_.fill(0); }
-    explicit WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b) {
-        std::copy(b.begin(), b.end(), bytes_.begin());
-    }
-    const std::array<std::uint8_t, kWorkRecordSize>& bytes() const { return bytes_; }
-    std::array<std::uint8_t, kWorkRecordSize>& bytes() { return bytes_; }
+    WorkRecord() = default;  // every field 0 or empty, as a zeroed block reads
+    explicit WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b);
 
-    std::uint16_t FieldNo() const { return r().u16(work_offset::FieldNo); }
-    std::uint8_t WorkType() const { return r().u8(work_offset::WorkType); }
-    std::uint8_t SubNo() const { return r().u8(work_offset::SubNo); }
-    std::uint8_t OptionalMark() const { return r().u8(work_offset::OptionalMark); }
-    std::uint8_t NminMark() const { return r().u8(work_offset::NminMark); }
-    std::uint8_t OrganicMark() const { return r().u8(work_offset::OrganicMark); }
-    std::uint8_t FollowerMark() const { return r().u8(work_offset::FollowerMark); }
-    std::string CropName() const {
-        return r().shortString(work_offset::CropName, work_offset::CropNameRoom);
-    }
-    double Amount() const { return r().real48(work_offset::Amount); }
-    std::uint8_t Unit() const { return r().u8(work_offset::Unit); }
-    double GroupFactor() const { return r().real48(work_offset::GroupFactor); }
-    WorkDate Date() const {
-        return {bytes_[work_offset::Date], bytes_[work_offset::Date + 1],
-                bytes_[work_offset::Date + 2], bytes_[work_offset::Date + 3]};
-    }
-    void SetDate(const WorkDate& d) {
-        std::copy(d.begin(), d.end(), bytes_.begin() + work_offset::Date);
-    }
-    std::uint8_t PartAreaMark() const { return r().u8(work_offset::PartAreaMark); }
-    double WorkedArea() const { return r().real48(work_offset::WorkedArea); }
-    double Nutrient1() const { return r().real48(work_offset::Nutrient1); }
-    double Nutrient2() const { return r().real48(work_offset::Nutrient2); }
-    double Nutrient3() const { return r().real48(work_offset::Nutrient3); }
-    std::uint8_t OrganicProductMark() const { return r().u8(work_offset::OrganicProductMark); }
+    std::uint16_t FieldNo() const { return fieldNo_; }
+    std::uint8_t WorkType() const { return workType_; }
+    std::uint8_t SubNo() const { return subNo_; }
+    std::uint8_t OptionalMark() const { return optionalMark_; }
+    std::uint8_t NminMark() const { return nminMark_; }
+    std::uint8_t OrganicMark() const { return organicMark_; }
+    std::uint8_t FollowerMark() const { return followerMark_; }
+    std::string CropName() const;
+    double Amount() const { return amount_; }
+    std::uint8_t Unit() const { return unit_; }
+    double GroupFactor() const { return groupFactor_; }
+    const WorkDate& Date() const { return date_; }
+    void SetDate(const WorkDate& d) { date_ = d; }
+    std::uint8_t PartAreaMark() const { return partAreaMark_; }
+    double WorkedArea() const { return workedArea_; }
+    double Nutrient1() const { return nutrient1_; }
+    double Nutrient2() const { return nutrient2_; }
+    double Nutrient3() const { return nutrient3_; }
+    std::uint8_t OrganicProductMark() const { return organicProductMark_; }
+
+    friend bool operator==(const WorkRecord&, const WorkRecord&) = default;
 
   private:
-    ByteReader r() const { return ByteReader(bytes_); }
-    std::array<std::uint8_t, kWorkRecordSize> bytes_;
+    double amount_ = 0;
+    double groupFactor_ = 0;
+    double workedArea_ = 0;
+    double nutrient1_ = 0;
+    double nutrient2_ = 0;
+    double nutrient3_ = 0;
+    // Length, then the characters; bytes behind the length stay 0.
+    std::array<std::uint8_t, 1 + work_offset::CropNameRoom> cropName_{};
+    WorkDate date_{};
+    std::uint16_t fieldNo_ = 0;
+    std::uint8_t workType_ = 0;
+    std::uint8_t subNo_ = 0;
+    std::uint8_t optionalMark_ = 0;
+    std::uint8_t nminMark_ = 0;
+    std::uint8_t organicMark_ = 0;
+    std::uint8_t followerMark_ = 0;
+    std::uint8_t unit_ = 0;
+    std::uint8_t partAreaMark_ = 0;
+    std::uint8_t organicProductMark_ = 0;
 };
+static_assert(sizeof(WorkRecord) <= 80);
 
 // Field key order: FieldNo first, then SubNo, compared as numbers.
 struct FieldKey {

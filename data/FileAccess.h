@@ -3,9 +3,12 @@
 // the letter case of the stored name (a data folder copied from Windows may
 // hold schl2018.dat), and read it for reading only, sharing it with other
 // programs. Nothing here ever writes.
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -31,6 +34,9 @@ std::string WithBackslash(const std::string& path);
 // Whether any directory entry (file or folder) of that exact name exists.
 bool EntryExists(const std::filesystem::path& path);
 
+// No farm file is read beyond this size.
+inline constexpr std::uintmax_t kMaxDataFileBytes = std::uintmax_t(1) << 31;
+
 struct FileContent {
     enum class Status { Ok, NotOpenable, ReadError };
     Status status = Status::NotOpenable;
@@ -54,6 +60,20 @@ std::string ReasonText(const std::error_code& error);
 // writing with other programs on Windows). Files above maxBytes are read
 // only up to that size.
 FileContent ReadFileBytes(const std::filesystem::path& path,
-                          std::uintmax_t maxBytes = std::uintmax_t(1) << 31);
+                          std::uintmax_t maxBytes = kMaxDataFileBytes);
+
+// The buffer through which the farm's record files are read.
+inline constexpr std::size_t kReadChunkBytes = std::size_t(1) << 20;
+
+// Reads a file of fixed-size records, opened and capped as ReadFileBytes,
+// through one buffer of chunkBytes (at least one record): each run of whole
+// records goes to `records` as soon as it is in, a record cut by a chunk's
+// end follows with the next run, and a partial record at the end is left
+// out. After a read error `records` has had the whole records read before
+// it. Returns what ReadFileBytes would return as its status.
+FileContent::Status ReadFileRecords(
+    const std::filesystem::path& path, std::size_t recordSize,
+    const std::function<void(std::span<const std::uint8_t> records)>& records,
+    std::size_t chunkBytes = kReadChunkBytes, std::uintmax_t maxBytes = kMaxDataFileBytes);
 
 }  // namespace kv4

@@ -1,8 +1,8 @@
 #include "data/TOSchlaege.h"
 
 #include <algorithm>
-#include <optional>
-#include <utility>
+#include <filesystem>
+#include <system_error>
 
 namespace kv4 {
 
@@ -11,53 +11,66 @@ namespace {
 FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
 FieldKey KeyOf(const WorkRecord& work) { return {work.FieldNo(), work.SubNo()}; }
 
+// Records are decoded straight from the bytes as they arrive, so no copy of
+// a file is ever held.
 void AppendFields(std::vector<FieldRecord>& fields, std::span<const std::uint8_t> bytes) {
-    const std::size_t count = bytes.size() / kFieldRecordSize;
-    fields.reserve(fields.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        fields.emplace_back(bytes.subspan(i * kFieldRecordSize).first<kFieldRecordSize>());
+    for (std::size_t at = 0; bytes.size() - at >= kFieldRecordSize; at += kFieldRecordSize) {
+        fields.emplace_back(bytes.subspan(at).first<kFieldRecordSize>());
     }
 }
 
+// Each follower takes the date of the record before it, which already holds
+// the date of its chain's head: so every follower of a chain gets that date,
+// wherever a chunk of the file ended.
 void AppendWorks(std::vector<WorkRecord>& works, std::span<const std::uint8_t> bytes) {
-    const std::size_t count = bytes.size() / kWorkRecordSize;
-    works.reserve(works.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        works.emplace_back(bytes.subspan(i * kWorkRecordSize).first<kWorkRecordSize>());
+    for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
+        WorkRecord& work = works.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
+        if (work.FollowerMark() == 1 && works.size() > 1) {
+            work.SetDate(works[works.size() - 2].Date());
+        }
     }
 }
 
-// Reads one file of the year; nullopt when it is missing or cannot be
-// opened, which is no error worth a message. A read error is added to
-// `errors`, and the bytes read before it are kept.
-std::optional<std::vector<std::uint8_t>> ReadYearFile(const std::string& folder,
-                                                      const std::string& name, ReadErrors& errors) {
+// Streams one file of the year into `records`; false when it is missing or
+// cannot be opened, which is no error worth a message. A read error is added
+// to `errors`, and the records read before it are kept.
+template <class Record, std::size_t Size>
+bool LoadYearFile(const std::string& folder, const std::string& name, std::size_t chunkBytes,
+                  std::vector<Record>& records, ReadErrors& errors,
+                  void (*append)(std::vector<Record>&, std::span<const std::uint8_t>)) {
     const auto path = FindDataFile(folder, name);
-    if (!path) return std::nullopt;
-    FileContent content = ReadFileBytes(*path);
-    if (content.status == FileContent::Status::NotOpenable) return std::nullopt;
-    if (content.status == FileContent::Status::ReadError) errors.push_back(ReadErrorText(name));
-    return std::move(content.bytes);
+    if (!path) return false;
+    // Room for every record at once: growing the list would move it and,
+    // for a moment, hold it twice.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(*path, ec);
+    if (!ec) records.reserve(static_cast<std::size_t>(std::min(size, kMaxDataFileBytes) / Size));
+    const FileContent::Status status = ReadFileRecords(
+        *path, Size, [&](std::span<const std::uint8_t> bytes) { append(records, bytes); },
+        chunkBytes);
+    if (status == FileContent::Status::NotOpenable) return false;
+    if (status == FileContent::Status::ReadError) errors.push_back(ReadErrorText(name));
+    return true;
 }
 
 }  // namespace
 
-ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder) {
+ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
+                                std::size_t chunkBytes) {
     ReadErrors errors;
     Fields.clear();
     Works.clear();
     BuildIndex();
 
     const std::string yearText = std::to_string(year);
-    const auto fieldBytes = ReadYearFile(folder, "SCHL" + yearText + ".DAT", errors);
     // Without a field file the work file is not looked at.
-    if (!fieldBytes) return errors;
-    AppendFields(Fields, *fieldBytes);
-
-    if (const auto workBytes = ReadYearFile(folder, "ARB" + yearText + ".DAT", errors)) {
-        AppendWorks(Works, *workBytes);
+    if (!LoadYearFile<FieldRecord, kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes,
+                                                     Fields, errors, AppendFields)) {
+        return errors;
     }
-    FinishWorks();
+    LoadYearFile<WorkRecord, kWorkRecordSize>(folder, "ARB" + yearText + ".DAT", chunkBytes, Works,
+                                              errors, AppendWorks);
+    BuildIndex();
     return errors;
 }
 
@@ -65,36 +78,23 @@ void TOSchlaege::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
                                std::span<const std::uint8_t> workFile) {
     Fields.clear();
     Works.clear();
+    Fields.reserve(fieldFile.size() / kFieldRecordSize);
+    Works.reserve(workFile.size() / kWorkRecordSize);
     AppendFields(Fields, fieldFile);
     AppendWorks(Works, workFile);
-    FinishWorks();
-}
-
-void TOSchlaege::FinishWorks() {
-    // Forwards, so every follower of a chain takes the date of its head.
-    for (std::size_t i = 1; i < Works.size(); ++i) {
-        if (Works[i].FollowerMark() == 1) Works[i].SetDate(Works[i - 1].Date());
-    }
     BuildIndex();
 }
 
 void TOSchlaege::BuildIndex() {
-    workKeys_.clear();
     runningMax_.clear();
-    workKeys_.reserve(Works.size());
     runningMax_.reserve(Works.size());
     for (const WorkRecord& work : Works) {
         const FieldKey key = KeyOf(work);
-        workKeys_.push_back(key);
         runningMax_.push_back(runningMax_.empty() ? key : std::max(runningMax_.back(), key));
     }
 }
 
-bool TOSchlaege::IndexCurrent() const { return workKeys_.size() == Works.size(); }
-
-FieldKey TOSchlaege::WorkKey(std::size_t i) const {
-    return IndexCurrent() ? workKeys_[i] : KeyOf(Works[i]);
-}
+bool TOSchlaege::IndexCurrent() const { return runningMax_.size() == Works.size(); }
 
 int TOSchlaege::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
     for (std::size_t i = 0; i < Fields.size(); ++i) {
@@ -127,7 +127,7 @@ void TOSchlaege::GetFieldWorks(int index, FieldRecord& fieldRecord,
     const FieldKey key = KeyOf(fieldRecord);
 
     std::size_t p = 0;  // behind the record inserted last
-    for (std::size_t i = SkipPosition(key); i < Works.size() && WorkKey(i) == key; ++i) {
+    for (std::size_t i = SkipPosition(key); i < Works.size() && KeyOf(Works[i]) == key; ++i) {
         const WorkRecord& work = Works[i];
         const std::uint8_t optional = work.OptionalMark();
         if (optional == 1 && !includeOptional) continue;

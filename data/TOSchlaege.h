@@ -20,7 +20,9 @@ class TOSchlaege {
     // Missing or unopenable files leave the register (or its works) empty
     // without a message; a read error inside a file keeps what was read and
     // returns "Fehler beim Lesen der Datei " + file name.
-    [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder);
+    // Each file is read in chunks of chunkBytes and decoded as it comes in.
+    [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder,
+                                      std::size_t chunkBytes = kReadChunkBytes);
 
     // Same, from bytes already in memory (a partial last record is ignored).
     void LoadFromBytes(std::span<const std::uint8_t> fieldFile,
@@ -47,15 +49,10 @@ class TOSchlaege {
     std::vector<WorkRecord> Works;
 
   private:
-    // Follower dates, then the index.
-    void FinishWorks();
     void BuildIndex();
     // The index is built by the loaders; Works changed in length since then
     // (by a caller that fills it directly) is searched without it.
     bool IndexCurrent() const;
-    FieldKey WorkKey(std::size_t i) const;
-    // The key of every work, decoded once.
-    std::vector<FieldKey> workKeys_;
     // Running maximum of the work keys: the literal skip from position 0
     // stops at the first position where this reaches the wanted key.
     std::vector<FieldKey> runningMax_;

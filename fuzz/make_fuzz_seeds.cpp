@@ -69,8 +69,8 @@ SmallYear CutYear(const fs::path& data, int year, std::size_t fieldCount,
     SmallYear out;
     std::set<kv4::FieldKey> keys;
     for (std::size_t i = 0; i < reg.Fields.size() && i < fieldCount; ++i) {
-        const auto& b = reg.Fields[i].bytes();
-        out.fields.insert(out.fields.end(), b.begin(), b.end());
+        const auto first = fieldFile.begin() + std::ptrdiff_t(i * kv4::kFieldRecordSize);
+        out.fields.insert(out.fields.end(), first, first + std::ptrdiff_t(kv4::kFieldRecordSize));
         keys.insert({reg.Fields[i].FieldNo(), reg.Fields[i].SubNo()});
     }
     // Raw file bytes, so the follower dates are as stored.

@@ -53,12 +53,15 @@ std::vector<double> Ids(const std::vector<WorkRecord>& works) {
     return ids;
 }
 
+// Small enough that the files of these tests are read in several chunks.
+constexpr std::size_t kSmallChunk = 1000;
+
 // Collects the read errors the loads return.
 class RegisterTest : public ::testing::Test {
   protected:
     std::string Folder() const { return kv4::WithBackslash(kv4::PathToUtf8(dir.path())); }
     void Load(TOSchlaege& reg, std::uint16_t year, const std::string& folder) {
-        const kv4::ReadErrors errors = reg.LoadYear(year, folder);
+        const kv4::ReadErrors errors = reg.LoadYear(year, folder, kSmallChunk);
         messages.insert(messages.end(), errors.begin(), errors.end());
     }
 
@@ -388,9 +391,7 @@ TEST(Register, APositionThatDoesNotExistGivesZerosAndAnEmptyList) {
         ASSERT_EQ(list.size(), 1u);
         reg.GetFieldWorks(index, field, list, false);
         EXPECT_TRUE(list.empty()) << index;
-        EXPECT_TRUE(std::all_of(field.bytes().begin(), field.bytes().end(), [](std::uint8_t b) {
-            return b == 0;
-        })) << index;
+        EXPECT_EQ(field, FieldRecord()) << index;
     }
 }
 
@@ -421,6 +422,45 @@ TEST(Records, FilesHoldOnlyWholeRecords) {
     kv4::TOSchlaege reg;
     reg.LoadFromBytes(two, works);
     EXPECT_EQ(reg.WorkCount(), 2);
+}
+
+// ---- Reading in chunks ------------------------------------------------------
+
+// Whatever the chunk size, the register is the one the whole files give:
+// records cut by a chunk's end, followers whose head came in the chunk before,
+// and partial records at the end of both files.
+TEST_F(RegisterTest, ChunksGiveTheSameRegisterAsTheWholeFiles) {
+    std::vector<WorkSpec> works;
+    for (int i = 0; i < 7; ++i) {
+        WorkSpec w = Work(1, 0, i, {static_cast<std::uint8_t>(1 + i), 2, 17, 0});
+        w.followerMark = (i == 3 || i == 4) ? 1 : 0;  // head: record 2
+        works.push_back(w);
+    }
+    std::vector<std::uint8_t> fieldBytes =
+        kv4test::EncodeFields({Field(1, 0, "A"), Field(2, 0, "B"), Field(3, 0, "C")});
+    std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(works);
+    fieldBytes.resize(fieldBytes.size() - 100);
+    workBytes.resize(workBytes.size() + 300, 0x55);
+    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
+    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+
+    TOSchlaege whole;
+    whole.LoadFromBytes(fieldBytes, workBytes);
+    ASSERT_EQ(whole.FieldCount(), 2);
+    ASSERT_EQ(whole.WorkCount(), 7);
+    for (const int i : {3, 4}) EXPECT_EQ(whole.Works[i].Date(), (WorkDate{3, 2, 17, 0}));
+
+    // 700: the second record straddles two chunks; 1536: followers 3 and 4
+    // start a chunk whose head came in the one before.
+    for (const std::size_t chunk :
+         {std::size_t(1), std::size_t(509), std::size_t(512), std::size_t(700), std::size_t(1024),
+          std::size_t(1536), kv4::kReadChunkBytes}) {
+        TOSchlaege reg;
+        EXPECT_TRUE(reg.LoadYear(2018, Folder(), chunk).empty()) << chunk;
+        EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
+        EXPECT_EQ(reg.Works, whole.Works) << chunk;
+        EXPECT_EQ(reg.SkipPosition({1, 0}), 0u) << chunk;
+    }
 }
 
 // ---- The index against the literal rules ----------------------------------
@@ -482,7 +522,7 @@ void ExpectIndexAgreesWithLiteralRules(const TOSchlaege& reg, std::mt19937& rand
             const std::vector<WorkRecord> expected = LiteralFieldWorks(reg, index, optional);
             ASSERT_EQ(list.size(), expected.size()) << what << " field " << index;
             for (std::size_t i = 0; i < list.size(); ++i) {
-                ASSERT_EQ(list[i].bytes(), expected[i].bytes()) << what << " field " << index;
+                ASSERT_EQ(list[i], expected[i]) << what << " field " << index;
             }
         }
     }
