@@ -4,6 +4,7 @@
 // one reused 1 MiB buffer, also in a fresh process.
 //
 //   bench_fill [--fields N]... [--runs R]
+//   bench_fill --write-farm FIELDS FOLDER
 //
 // prints, per farm size, the medians of R runs of each and their ratio, and
 // the peak memory growth of a load against the files' size.
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "data/FileAccess.h"
 #include "reference/NutrientClasses.h"
 #include "support/LargeFarm.h"
 #include "support/RecordWriter.h"
@@ -55,12 +57,13 @@ int LoadChild(const std::string& folder) {
     const Clock::time_point start = Clock::now();
     kv4::FarmData farm;
     const kv4::ReadErrors errors = kv4::LoadFarmYears(farm, folder);
+    const double loadSeconds = SecondsSince(start);
     kv4::Worksheet n = kv4::MakeNWorksheet();
     kv4::Worksheet p = kv4::MakePWorksheet();
     kv4::FillWorksheets(farm, kv4::NutrientClasses(), n, p, ',');
     const double seconds = SecondsSince(start);
     const long hwmKb = StatusKb("VmHWM");
-    std::printf("%.6f %ld %ld\n", seconds, hwmKb, startKb);
+    std::printf("%.6f %ld %ld %.6f\n", seconds, hwmKb, startKb, loadSeconds);
     return errors.empty() && n.RowCount() > 2 ? 0 : 1;
 }
 
@@ -87,6 +90,7 @@ struct ChildResult {
     double seconds = 0;
     long hwmKb = 0;
     long startKb = 0;
+    double loadSeconds = 0;  // of the seconds, the load alone
 };
 
 bool RunChild(const std::string& mode, const std::string& folder, ChildResult& result) {
@@ -96,8 +100,9 @@ bool RunChild(const std::string& mode, const std::string& folder, ChildResult& r
     if (pipe == nullptr) return false;
     int read = 0;
     if (mode == "--load-child") {
-        read = std::fscanf(pipe, "%lf %ld %ld", &result.seconds, &result.hwmKb, &result.startKb);
-        read = read == 3 ? 1 : 0;
+        read = std::fscanf(pipe, "%lf %ld %ld %lf", &result.seconds, &result.hwmKb, &result.startKb,
+                           &result.loadSeconds);
+        read = read == 4 ? 1 : 0;
     } else {
         unsigned sum = 0;
         read = std::fscanf(pipe, "%lf %u", &result.seconds, &sum) == 2 ? 1 : 0;
@@ -125,17 +130,19 @@ int Measure(int fields, int runs) {
         std::fprintf(stderr, "bench_fill: a child run failed\n");
         return 1;
     }
-    std::vector<double> floor, load, growth;
+    std::vector<double> floor, load, loadOnly, growth;
     for (int i = 0; i < runs; ++i) {
         if (!RunChild("--floor-child", folder, r)) return 1;
         floor.push_back(r.seconds);
         if (!RunChild("--load-child", folder, r)) return 1;
         load.push_back(r.seconds);
+        loadOnly.push_back(r.loadSeconds);
         growth.push_back(static_cast<double>(r.hwmKb - r.startKb) * 1024);
     }
     const double f = Median(floor), l = Median(load), g = Median(growth);
-    std::printf("| %d | %.1f MB | %.1f ms | %.1f ms | %.2f | %.1f MB | %.2f |\n", fields,
-                fileBytes / 1e6, f * 1e3, l * 1e3, l / f, g / 1e6, g / fileBytes);
+    std::printf("| %d | %.1f MB | %.1f ms | %.1f ms (load %.1f) | %.2f | %.1f MB | %.2f |\n",
+                fields, fileBytes / 1e6, f * 1e3, l * 1e3, Median(loadOnly) * 1e3, l / f, g / 1e6,
+                g / fileBytes);
     std::fflush(stdout);
     return 0;
 }
@@ -145,6 +152,11 @@ int Measure(int fields, int runs) {
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--load-child") return LoadChild(argv[2]);
     if (argc == 3 && std::string(argv[1]) == "--floor-child") return FloorChild(argv[2]);
+    // The farm of one size into a folder, to start the window on it by hand.
+    if (argc == 4 && std::string(argv[1]) == "--write-farm") {
+        kv4test::WriteLargeFarm(kv4::PathFromUtf8(argv[3]), std::stoi(argv[2]));
+        return 0;
+    }
     std::vector<int> sizes;
     int runs = 7;
     for (int i = 1; i + 1 < argc; i += 2) {

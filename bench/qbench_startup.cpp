@@ -1,15 +1,18 @@
 // What the farmer waits for at start-up on a large farm: from the OK of the
-// folder dialog to the filled N worksheet on screen, 2,000 fields per year.
-// One measured start-up per process, as a real start pays for fresh memory.
+// folder dialog to the filled N worksheet on screen. One measured start-up
+// per process, as a real start pays for fresh memory; the farm is written
+// beforehand by another process, so this one has touched nothing of it.
 //
-//   cmake -S . -B build-qbench -DCMAKE_BUILD_TYPE=Release -DKV4_BUILD_BENCH=ON
-//   cmake --build build-qbench --target qbench_startup -j2
-//   for i in 1 2 3 4 5; do QT_QPA_PLATFORM=offscreen build-qbench/bench/qbench_startup; done
+//   build/bench/bench_fill --write-farm 2000 /tmp/farm2000
+//   for i in 1 2 3 4 5; do
+//     QT_QPA_PLATFORM=offscreen KV4_TIMING=1 build/bench/qbench_startup /tmp/farm2000
+//   done
 //
 // Prints the milliseconds; with KV4_TIMING=1 the window's own log line as well.
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QPushButton>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -20,21 +23,22 @@
 #include "data/FileAccess.h"
 #include "dialogs/Seams.h"
 #include "dialogs/Zugang.h"
-#include "support/LargeFarm.h"
 #include "support/RecordWriter.h"
 
 namespace {
 
-constexpr int kFields = 2000;
 using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: qbench_startup FARM-FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
     kv4test::TempDir dir;
-    kv4test::WriteLargeFarm(dir.path(), kFields);
-    const std::string folder = kv4::PathToUtf8(dir.path());
     // The registry file names the farm; the dialog offers it and OK takes it.
     const std::string registry = kv4::PathToUtf8(dir.path() / "user.reg");
     {
@@ -69,8 +73,9 @@ int main(int argc, char** argv) {
     form.show();
     application.exec();
     kv4gui::SetModalHook({});
-    if (form.NSheet().RowCount() < kFields || milliseconds < 0) {
-        std::fprintf(stderr, "qbench_startup: the N worksheet was not filled\n");
+    if (form.NSheet().RowCount() <= 2 || milliseconds < 0) {
+        std::fprintf(stderr, "qbench_startup: the N worksheet of %s was not filled\n",
+                     form.DataFolder.c_str());
         return 1;
     }
     std::printf("folder dialog OK to filled N worksheet: %.1f ms (%d rows)\n", milliseconds,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -21,14 +22,14 @@ std::string ByteReader::shortString(std::size_t offset, std::size_t maxLength) c
 
 double DecodeReal48(std::span<const std::uint8_t, 6> b) {
     if (b[0] == 0) return 0;
-    // 39 fraction bits plus the hidden bit make a 40-bit integer mantissa,
-    // which a double holds exactly.
+    // Every Real48 is a normal double with the same 39 fraction bits: the
+    // bits are moved into place, with the exponent rebiased from 129 to 1023.
     const std::uint64_t fraction = (std::uint64_t(b[5] & 0x7F) << 32) |
                                    (std::uint64_t(b[4]) << 24) | (std::uint64_t(b[3]) << 16) |
                                    (std::uint64_t(b[2]) << 8) | std::uint64_t(b[1]);
-    const std::uint64_t mantissa = (std::uint64_t(1) << 39) | fraction;
-    const double magnitude = std::ldexp(static_cast<double>(mantissa), int(b[0]) - 129 - 39);
-    return (b[5] & 0x80) ? -magnitude : magnitude;
+    const std::uint64_t exponent = std::uint64_t(b[0]) - 129 + 1023;
+    const std::uint64_t sign = std::uint64_t(b[5] & 0x80) << 56;
+    return std::bit_cast<double>(sign | (exponent << 52) | (fraction << 13));
 }
 
 std::optional<std::array<std::uint8_t, 6>> ToReal48Bytes(long double value) {

@@ -62,8 +62,9 @@ std::string ReasonText(const std::error_code& error);
 FileContent ReadFileBytes(const std::filesystem::path& path,
                           std::uintmax_t maxBytes = kMaxDataFileBytes);
 
-// The buffer through which the farm's record files are read.
-inline constexpr std::size_t kReadChunkBytes = std::size_t(1) << 20;
+// The buffer through which the farm's record files are read: small enough
+// that a chunk is still in the processor's cache when its records are decoded.
+inline constexpr std::size_t kReadChunkBytes = std::size_t(128) << 10;
 
 // Reads a file of fixed-size records, opened and capped as ReadFileBytes,
 // through one buffer of chunkBytes (at least one record): each run of whole
