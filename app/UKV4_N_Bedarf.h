@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "worksheets/Worksheet.h"
 
@@ -68,6 +69,10 @@ class TForm1 : public QWidget {
     QComboBox* ComboBox2 = nullptr;
     QLineEdit* EditT = nullptr;
 
+    // The data folder confirmed at start-up: empty, or ending in the path
+    // separator.
+    std::string DataFolder;
+
     // The worksheets the grids show.
     kv4::Worksheet& NSheet() { return nSheet_; }
     kv4::Worksheet& PSheet() { return pSheet_; }
@@ -125,6 +130,8 @@ class TForm1 : public QWidget {
     // keeps it there while the grid scrolls.
     void LayEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r);
     void PlaceEditor(QWidget* editor);
+    // Each read error of a load in its own error box, in order.
+    void ShowReadErrors(const std::vector<std::string>& errors);
     void LoadNutrientClassTable();  // FormCreate step 8
 
     // The grid that fills the area between the strips, if any.

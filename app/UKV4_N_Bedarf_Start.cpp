@@ -1,6 +1,12 @@
 // The start-up sequence of the main window: the notice, the data folder, the
 // farm data and the two worksheets.
+#include <QApplication>
+#include <QCursor>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QString>
+#include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -9,7 +15,7 @@
 
 #include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "dialogs/Seams.h"
 #include "dialogs/UFormInfo.h"
@@ -34,7 +40,20 @@ void ShowYieldSources(kv4::YieldExpectation& expectation, const kv4::Worksheet& 
     pGrid.Model().SetColumnNotes(kv4::pcol::Ertragserwartung, std::move(notes));
 }
 
+// The hourglass while the farm's files are read.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 }  // namespace
+
+void TForm1::ShowReadErrors(const std::vector<std::string>& errors) {
+    for (const std::string& text : errors) kv4gui::ShowErrorMessage(this, text);
+}
 
 void TForm1::FormShow() {
     // 1. The notice; its result does not matter. Both dialogs stay children
@@ -61,16 +80,34 @@ void TForm1::FormShow() {
         zugang->SetFolder(QString());
     }
     kv4gui::ExecModal(*zugang);
-    kv4::DataFolder = kv4::WithBackslash(kv4gui::ToStdString(zugang->GetFolder()));
+    // KV4_TIMING=1: how long the farmer waits from OK to the N worksheet.
+    QElapsedTimer waited;
+    waited.start();
+    DataFolder = kv4::WithBackslash(kv4gui::ToStdString(zugang->GetFolder()));
 
-    // 3. The field registers, the harvest year first.
+    // 3. The field registers, the harvest year first; a year's read errors
+    //    are shown before the next year is read.
     farm_ = std::make_unique<kv4::FarmData>();
-    kv4::LoadFarmYears(*farm_, kv4::DataFolder);
+    for (const std::uint16_t year : kv4::kFarmYears) {
+        kv4::ReadErrors errors;
+        {
+            const WaitCursor busy;
+            errors = kv4::LoadFarmYear(*farm_, year, DataFolder);
+        }
+        ShowReadErrors(errors);
+    }
 
     // 4. The master data, after the repair of the padded names. Looked up in
     //    the chosen folder itself rather than the current one: the same
     //    folder while the dialog keeps them equal, and no surprise if not.
-    kv4::LoadMasterData(kv4::DataFolder);
+    //    Nothing reads the records; the files are read as the farm product
+    //    reads them at start-up.
+    kv4::ReadErrors masterErrors;
+    {
+        const WaitCursor busy;
+        masterErrors = kv4::LoadMasterData(DataFolder).errors;
+    }
+    ShowReadErrors(masterErrors);
 
     // 5. Without fields of 2018 there is nothing to fill.
     if (!farm_->HasFields2018()) {
@@ -93,4 +130,10 @@ void TForm1::FormShow() {
 
     // 7. The N worksheet.
     Button3Click();
+    if (qEnvironmentVariableIntValue("KV4_TIMING") == 1) {
+        std::fprintf(stderr,
+                     "%s KV4_TIMING Ordner bestaetigt bis N-Arbeitsblatt gefuellt: %lld ms\n",
+                     qPrintable(QDateTime::currentDateTime().toString(Qt::ISODateWithMs)),
+                     static_cast<long long>(waited.elapsed()));
+    }
 }

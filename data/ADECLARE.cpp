@@ -1,51 +1,48 @@
 #include "data/ADECLARE.h"
 
-#include <algorithm>
-#include <iostream>
-#include <optional>
-#include <utility>
-
-#include "data/FileAccess.h"
-
 namespace kv4 {
 
-// ---- Unit conversion ------------------------------------------------------
+FieldRecord::FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b) {
+    const ByteReader r(b);
+    fieldNo_ = r.i16(field_offset::FieldNo);
+    subNo_ = r.u8(field_offset::SubNo);
+    name_ = r.shortString(field_offset::Name, field_offset::NameRoom);
+    area_ = r.real48(field_offset::Area);
+    soilType_ = r.shortString(field_offset::SoilType, field_offset::SoilTypeRoom);
+    humus_ = r.u16(field_offset::Humus);
+    p2o5Content_ = r.real48(field_offset::P2O5Content);
+    statusBits_ = r.u8(field_offset::StatusBits);
+    crop_ = r.shortString(field_offset::Crop, field_offset::CropRoom);
+}
 
-namespace {
+WorkRecord::WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b) {
+    const ByteReader r(b);
+    fieldNo_ = r.u16(work_offset::FieldNo);
+    workType_ = r.u8(work_offset::WorkType);
+    subNo_ = r.u8(work_offset::SubNo);
+    optionalMark_ = r.u8(work_offset::OptionalMark);
+    nminMark_ = r.u8(work_offset::NminMark);
+    organicMark_ = r.u8(work_offset::OrganicMark);
+    followerMark_ = r.u8(work_offset::FollowerMark);
+    // A length byte beyond the room is cut to the room, as the text is read.
+    const std::size_t length =
+        std::min<std::size_t>(b[work_offset::CropName], work_offset::CropNameRoom);
+    cropName_[0] = static_cast<std::uint8_t>(length);
+    std::copy_n(b.begin() + work_offset::CropName + 1, length, cropName_.begin() + 1);
+    amount_ = r.real48(work_offset::Amount);
+    unit_ = r.u8(work_offset::Unit);
+    groupFactor_ = r.real48(work_offset::GroupFactor);
+    std::copy_n(b.begin() + work_offset::Date, date_.size(), date_.begin());
+    partAreaMark_ = r.u8(work_offset::PartAreaMark);
+    workedArea_ = r.real48(work_offset::WorkedArea);
+    nutrient1_ = r.real48(work_offset::Nutrient1);
+    nutrient2_ = r.real48(work_offset::Nutrient2);
+    nutrient3_ = r.real48(work_offset::Nutrient3);
+    organicProductMark_ = r.u8(work_offset::OrganicProductMark);
+}
 
-// Relative unit sizes: 0-3 mass, 4-7 volume, 8-14 further units.
-constexpr std::array<long double, 15> kUnitSize = {
-    1, 1000, 100000, 1000000, 1, 1000, 100000, 1000000, 1, 100, 100000, 1, 100, 10000, 1};
-
-bool IsMass(std::uint8_t code) { return code <= 3; }
-bool IsVolume(std::uint8_t code) { return code >= 4 && code <= 7; }
-
-}  // namespace
-
-double UnitFactor(std::uint8_t from, std::uint8_t to, const WorkRecord* work) {
-    if (from >= kUnitSize.size() || to >= kUnitSize.size()) return 0;
-    long double factor = 0;
-    if (from == to) {
-        factor = 1;
-    } else if ((IsMass(from) && IsMass(to)) || (IsVolume(from) && IsVolume(to))) {
-        factor = kUnitSize[from] / kUnitSize[to];
-    } else if (work == nullptr) {
-        return 0;
-    } else {
-        const long double group = work->GroupFactor();
-        if (to >= 8) {
-            factor = group;
-        } else if (IsVolume(from)) {
-            factor = group * kUnitSize[from] / kUnitSize[to];
-        } else {
-            if (group == 0) return 0;
-            factor = kUnitSize[from] / group / kUnitSize[to];
-        }
-    }
-    // Callers compute with the factor as the farm product stores reals.
-    const auto bytes = ToReal48Bytes(factor);
-    if (!bytes) return 0;
-    return DecodeReal48(*bytes);
+std::string WorkRecord::CropName() const {
+    return ByteReader(cropName_).shortString(0, work_offset::CropNameRoom);
 }
 
 // ---- Work dates -----------------------------------------------------------
@@ -56,204 +53,6 @@ int CompareWorkDates(const WorkDate& a, const WorkDate& b) {
         if (a[i] < b[i]) return 1;
     }
     return 1;
-}
-
-// ---- Data folder ----------------------------------------------------------
-
-std::string DataFolder;
-
-std::string WithBackslash(const std::string& path) {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-#else
-    constexpr char kSeparator = '/';
-#endif
-    if (path.empty() || path.back() == kSeparator) return path;
-    return path + kSeparator;
-}
-
-// ---- Hooks ----------------------------------------------------------------
-
-namespace {
-
-std::function<void(bool)>& BusyHook() {
-    static std::function<void(bool)> hook;
-    return hook;
-}
-
-std::function<void(const std::string&)>& ErrorMessageHook() {
-    static std::function<void(const std::string&)> hook;
-    return hook;
-}
-
-}  // namespace
-
-void SetBusyHook(std::function<void(bool busy)> hook) { BusyHook() = std::move(hook); }
-
-void SetErrorMessageHook(std::function<void(const std::string& text)> hook) {
-    ErrorMessageHook() = std::move(hook);
-}
-
-void ShowErrorMessage(const std::string& text) {
-    if (ErrorMessageHook()) {
-        ErrorMessageHook()(text);
-    } else {
-        std::cerr << text << '\n';
-    }
-}
-
-BusyCursor::BusyCursor() {
-    if (BusyHook()) BusyHook()(true);
-}
-
-BusyCursor::~BusyCursor() {
-    if (BusyHook()) BusyHook()(false);
-}
-
-// ---- Field register -------------------------------------------------------
-
-namespace {
-
-FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
-FieldKey KeyOf(const WorkRecord& work) { return {work.FieldNo(), work.SubNo()}; }
-
-void AppendFields(std::vector<FieldRecord>& fields, std::span<const std::uint8_t> bytes) {
-    const std::size_t count = bytes.size() / kFieldRecordSize;
-    fields.reserve(fields.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        fields.emplace_back(bytes.subspan(i * kFieldRecordSize).first<kFieldRecordSize>());
-    }
-}
-
-void AppendWorks(std::vector<WorkRecord>& works, std::span<const std::uint8_t> bytes) {
-    const std::size_t count = bytes.size() / kWorkRecordSize;
-    works.reserve(works.size() + count);
-    for (std::size_t i = 0; i < count; ++i) {
-        works.emplace_back(bytes.subspan(i * kWorkRecordSize).first<kWorkRecordSize>());
-    }
-}
-
-// Reads one file of the year; nullopt when it is missing or cannot be
-// opened, which is no error worth a message. A read error is reported, and
-// the bytes read before it are kept.
-std::optional<std::vector<std::uint8_t>> ReadYearFile(const std::string& folder,
-                                                      const std::string& name) {
-    const auto path = FindDataFile(folder, name);
-    if (!path) return std::nullopt;
-    FileContent content = ReadFileBytes(*path);
-    if (content.status == FileContent::Status::NotOpenable) return std::nullopt;
-    if (content.status == FileContent::Status::ReadError) {
-        ShowErrorMessage("Fehler beim Lesen der Datei " + name);
-    }
-    return std::move(content.bytes);
-}
-
-}  // namespace
-
-void TOSchlaege::LoadYear(std::uint16_t year) { LoadYear(year, DataFolder); }
-
-void TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder) {
-    BusyCursor busy;
-    Fields.clear();
-    Works.clear();
-    BuildIndex();
-
-    const std::string yearText = std::to_string(year);
-    const auto fieldBytes = ReadYearFile(folder, "SCHL" + yearText + ".DAT");
-    // Without a field file the work file is not looked at.
-    if (!fieldBytes) return;
-    AppendFields(Fields, *fieldBytes);
-
-    if (const auto workBytes = ReadYearFile(folder, "ARB" + yearText + ".DAT")) {
-        AppendWorks(Works, *workBytes);
-    }
-    FinishWorks();
-}
-
-void TOSchlaege::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
-                               std::span<const std::uint8_t> workFile) {
-    Fields.clear();
-    Works.clear();
-    AppendFields(Fields, fieldFile);
-    AppendWorks(Works, workFile);
-    FinishWorks();
-}
-
-void TOSchlaege::FinishWorks() {
-    // Forwards, so every follower of a chain takes the date of its head.
-    for (std::size_t i = 1; i < Works.size(); ++i) {
-        if (Works[i].FollowerMark() == 1) Works[i].SetDate(Works[i - 1].Date());
-    }
-    BuildIndex();
-}
-
-void TOSchlaege::BuildIndex() {
-    workKeys_.clear();
-    runningMax_.clear();
-    workKeys_.reserve(Works.size());
-    runningMax_.reserve(Works.size());
-    for (const WorkRecord& work : Works) {
-        const FieldKey key = KeyOf(work);
-        workKeys_.push_back(key);
-        runningMax_.push_back(runningMax_.empty() ? key : std::max(runningMax_.back(), key));
-    }
-}
-
-bool TOSchlaege::IndexCurrent() const { return workKeys_.size() == Works.size(); }
-
-FieldKey TOSchlaege::WorkKey(std::size_t i) const {
-    return IndexCurrent() ? workKeys_[i] : KeyOf(Works[i]);
-}
-
-int TOSchlaege::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
-    for (std::size_t i = 0; i < Fields.size(); ++i) {
-        if (Fields[i].FieldNo() == fieldNo && Fields[i].SubNo() == subNo) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-std::size_t TOSchlaege::SkipPosition(const FieldKey& key) const {
-    if (IndexCurrent()) {
-        // The scan from 0 stops at the first record whose key is not smaller;
-        // before it every key, and so the running maximum, is smaller.
-        const auto stop = std::partition_point(runningMax_.begin(), runningMax_.end(),
-                                               [&key](const FieldKey& max) { return max < key; });
-        return static_cast<std::size_t>(stop - runningMax_.begin());
-    }
-    std::size_t i = 0;
-    while (i < Works.size() && KeyOf(Works[i]) < key) ++i;
-    return i;
-}
-
-void TOSchlaege::GetFieldWorks(int index, FieldRecord& fieldRecord,
-                               std::vector<WorkRecord>& workList, bool includeOptional) const {
-    fieldRecord = FieldRecord();
-    workList.clear();
-    if (index < 0 || static_cast<std::size_t>(index) >= Fields.size()) return;
-    fieldRecord = Fields[static_cast<std::size_t>(index)];
-    const FieldKey key = KeyOf(fieldRecord);
-
-    std::size_t p = 0;  // behind the record inserted last
-    for (std::size_t i = SkipPosition(key); i < Works.size() && WorkKey(i) == key; ++i) {
-        const WorkRecord& work = Works[i];
-        const std::uint8_t optional = work.OptionalMark();
-        if (optional == 1 && !includeOptional) continue;
-        if (optional == 0 && work.FollowerMark() != 1) {
-            // Behind every collected record that is not later, so equal dates
-            // keep their file order; optional records never serve as the place.
-            const WorkDate date = work.Date();
-            const auto later = std::find_if(
-                workList.begin(), workList.end(), [&date](const WorkRecord& collected) {
-                    return collected.OptionalMark() == 0 &&
-                           CompareWorkDates(collected.Date(), date) == -1;
-                });
-            p = static_cast<std::size_t>(later - workList.begin());
-        }
-        workList.insert(workList.begin() + static_cast<std::ptrdiff_t>(p), work);
-        ++p;
-    }
 }
 
 }  // namespace kv4

@@ -1,15 +1,13 @@
 #pragma once
-// Kornavis 4 farm data: record layouts of the field and work files, the
-// unit conversion of work amounts, and the field register of one harvest year.
+// Kornavis 4 farm data: the record layouts of the field and work files, the
+// records as the program reads them, and the order of work dates.
 // Everything here only reads the farm's files; nothing is ever written back.
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "data/ByteReader.h"
 
@@ -21,12 +19,12 @@ inline constexpr std::size_t kFieldRecordSize = 509;
 inline constexpr std::size_t kWorkRecordSize = 512;
 
 namespace field_offset {
-inline constexpr std::size_t FieldNo = 0;       // signed 16-bit
-inline constexpr std::size_t SubNo = 2;         // byte
-inline constexpr std::size_t Name = 5;          // string, room 15
+inline constexpr std::size_t FieldNo = 0;  // signed 16-bit
+inline constexpr std::size_t SubNo = 2;    // byte
+inline constexpr std::size_t Name = 5;     // string, room 15
 inline constexpr std::size_t NameRoom = 15;
-inline constexpr std::size_t Area = 21;         // Real48
-inline constexpr std::size_t SoilType = 54;     // string, room 11
+inline constexpr std::size_t Area = 21;      // Real48
+inline constexpr std::size_t SoilType = 54;  // string, room 11
 inline constexpr std::size_t SoilTypeRoom = 11;
 inline constexpr std::size_t Humus = 66;        // word, tenths of a percent
 inline constexpr std::size_t P2O5Content = 85;  // Real48
@@ -39,22 +37,22 @@ static_assert(field_offset::P2O5Content + 6 <= field_offset::StatusBits);
 static_assert(field_offset::SoilType + 1 + field_offset::SoilTypeRoom == field_offset::Humus);
 
 namespace work_offset {
-inline constexpr std::size_t FieldNo = 2;      // word
-inline constexpr std::size_t WorkType = 4;     // byte
-inline constexpr std::size_t SubNo = 5;        // byte
+inline constexpr std::size_t FieldNo = 2;   // word
+inline constexpr std::size_t WorkType = 4;  // byte
+inline constexpr std::size_t SubNo = 5;     // byte
 inline constexpr std::size_t OptionalMark = 6;
 inline constexpr std::size_t NminMark = 7;
 inline constexpr std::size_t OrganicMark = 9;
 inline constexpr std::size_t FollowerMark = 15;
-inline constexpr std::size_t CropName = 25;    // string, room 15
+inline constexpr std::size_t CropName = 25;  // string, room 15
 inline constexpr std::size_t CropNameRoom = 15;
-inline constexpr std::size_t Amount = 41;      // Real48
-inline constexpr std::size_t Unit = 47;        // byte
+inline constexpr std::size_t Amount = 41;        // Real48
+inline constexpr std::size_t Unit = 47;          // byte
 inline constexpr std::size_t GroupFactor = 106;  // Real48
-inline constexpr std::size_t Date = 112;       // 4 bytes: day, month, year part, unused
+inline constexpr std::size_t Date = 112;         // 4 bytes: day, month, year part, unused
 inline constexpr std::size_t PartAreaMark = 118;
-inline constexpr std::size_t WorkedArea = 119;   // Real48
-inline constexpr std::size_t Nutrient1 = 126;    // Real48
+inline constexpr std::size_t WorkedArea = 119;  // Real48
+inline constexpr std::size_t Nutrient1 = 126;   // Real48
 inline constexpr std::size_t Nutrient2 = 132;
 inline constexpr std::size_t Nutrient3 = 138;
 inline constexpr std::size_t OrganicProductMark = 205;
@@ -68,74 +66,88 @@ inline constexpr std::uint8_t kWorkTypeHarvest = 6;
 
 using WorkDate = std::array<std::uint8_t, 4>;
 
-// One field record: a byte copy of the 509-byte block, decoded on access.
+// One field record as the program reads it: its named fields, decoded once.
 class FieldRecord {
-public:
-    FieldRecord() { bytes_.fill(0); }
-    explicit FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b) {
-        std::copy(b.begin(), b.end(), bytes_.begin());
-    }
-    const std::array<std::uint8_t, kFieldRecordSize>& bytes() const { return bytes_; }
-    std::array<std::uint8_t, kFieldRecordSize>& bytes() { return bytes_; }
+  public:
+    FieldRecord() = default;  // every field 0 or empty, as a zeroed block reads
+    explicit FieldRecord(std::span<const std::uint8_t, kFieldRecordSize> b);
 
-    std::int16_t FieldNo() const { return r().i16(field_offset::FieldNo); }
-    std::uint8_t SubNo() const { return r().u8(field_offset::SubNo); }
-    std::string Name() const { return r().shortString(field_offset::Name, field_offset::NameRoom); }
-    double Area() const { return r().real48(field_offset::Area); }
-    std::string SoilType() const {
-        return r().shortString(field_offset::SoilType, field_offset::SoilTypeRoom);
-    }
-    std::uint16_t Humus() const { return r().u16(field_offset::Humus); }
-    double P2O5Content() const { return r().real48(field_offset::P2O5Content); }
-    std::uint8_t StatusBits() const { return r().u8(field_offset::StatusBits); }
-    std::string Crop() const { return r().shortString(field_offset::Crop, field_offset::CropRoom); }
+    std::int16_t FieldNo() const { return fieldNo_; }
+    std::uint8_t SubNo() const { return subNo_; }
+    const std::string& Name() const { return name_; }
+    double Area() const { return area_; }
+    const std::string& SoilType() const { return soilType_; }
+    std::uint16_t Humus() const { return humus_; }
+    double P2O5Content() const { return p2o5Content_; }
+    std::uint8_t StatusBits() const { return statusBits_; }
+    const std::string& Crop() const { return crop_; }
 
-private:
-    ByteReader r() const { return ByteReader(bytes_); }
-    std::array<std::uint8_t, kFieldRecordSize> bytes_;
+    friend bool operator==(const FieldRecord&, const FieldRecord&) = default;
+
+  private:
+    double area_ = 0;
+    double p2o5Content_ = 0;
+    std::string name_;
+    std::string soilType_;
+    std::string crop_;
+    std::int16_t fieldNo_ = 0;
+    std::uint16_t humus_ = 0;
+    std::uint8_t subNo_ = 0;
+    std::uint8_t statusBits_ = 0;
 };
 
-// One work record: a byte copy of the 512-byte block, decoded on access.
+// One work record as the program reads it: its named fields, decoded once,
+// in 80 bytes instead of 512 (a farm holds hundreds of thousands of works).
+// The crop name stays in its Windows-1252 bytes until it is asked for.
 class WorkRecord {
-public:
-    WorkRecord() { bytes_.fill(0); }
-    explicit WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b) {
-        std::copy(b.begin(), b.end(), bytes_.begin());
-    }
-    const std::array<std::uint8_t, kWorkRecordSize>& bytes() const { return bytes_; }
-    std::array<std::uint8_t, kWorkRecordSize>& bytes() { return bytes_; }
+  public:
+    WorkRecord() = default;  // every field 0 or empty, as a zeroed block reads
+    explicit WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b);
 
-    std::uint16_t FieldNo() const { return r().u16(work_offset::FieldNo); }
-    std::uint8_t WorkType() const { return r().u8(work_offset::WorkType); }
-    std::uint8_t SubNo() const { return r().u8(work_offset::SubNo); }
-    std::uint8_t OptionalMark() const { return r().u8(work_offset::OptionalMark); }
-    std::uint8_t NminMark() const { return r().u8(work_offset::NminMark); }
-    std::uint8_t OrganicMark() const { return r().u8(work_offset::OrganicMark); }
-    std::uint8_t FollowerMark() const { return r().u8(work_offset::FollowerMark); }
-    std::string CropName() const {
-        return r().shortString(work_offset::CropName, work_offset::CropNameRoom);
-    }
-    double Amount() const { return r().real48(work_offset::Amount); }
-    std::uint8_t Unit() const { return r().u8(work_offset::Unit); }
-    double GroupFactor() const { return r().real48(work_offset::GroupFactor); }
-    WorkDate Date() const {
-        return {bytes_[work_offset::Date], bytes_[work_offset::Date + 1],
-                bytes_[work_offset::Date + 2], bytes_[work_offset::Date + 3]};
-    }
-    void SetDate(const WorkDate& d) {
-        std::copy(d.begin(), d.end(), bytes_.begin() + work_offset::Date);
-    }
-    std::uint8_t PartAreaMark() const { return r().u8(work_offset::PartAreaMark); }
-    double WorkedArea() const { return r().real48(work_offset::WorkedArea); }
-    double Nutrient1() const { return r().real48(work_offset::Nutrient1); }
-    double Nutrient2() const { return r().real48(work_offset::Nutrient2); }
-    double Nutrient3() const { return r().real48(work_offset::Nutrient3); }
-    std::uint8_t OrganicProductMark() const { return r().u8(work_offset::OrganicProductMark); }
+    std::uint16_t FieldNo() const { return fieldNo_; }
+    std::uint8_t WorkType() const { return workType_; }
+    std::uint8_t SubNo() const { return subNo_; }
+    std::uint8_t OptionalMark() const { return optionalMark_; }
+    std::uint8_t NminMark() const { return nminMark_; }
+    std::uint8_t OrganicMark() const { return organicMark_; }
+    std::uint8_t FollowerMark() const { return followerMark_; }
+    std::string CropName() const;
+    double Amount() const { return amount_; }
+    std::uint8_t Unit() const { return unit_; }
+    double GroupFactor() const { return groupFactor_; }
+    const WorkDate& Date() const { return date_; }
+    void SetDate(const WorkDate& d) { date_ = d; }
+    std::uint8_t PartAreaMark() const { return partAreaMark_; }
+    double WorkedArea() const { return workedArea_; }
+    double Nutrient1() const { return nutrient1_; }
+    double Nutrient2() const { return nutrient2_; }
+    double Nutrient3() const { return nutrient3_; }
+    std::uint8_t OrganicProductMark() const { return organicProductMark_; }
 
-private:
-    ByteReader r() const { return ByteReader(bytes_); }
-    std::array<std::uint8_t, kWorkRecordSize> bytes_;
+    friend bool operator==(const WorkRecord&, const WorkRecord&) = default;
+
+  private:
+    double amount_ = 0;
+    double groupFactor_ = 0;
+    double workedArea_ = 0;
+    double nutrient1_ = 0;
+    double nutrient2_ = 0;
+    double nutrient3_ = 0;
+    // Length, then the characters; bytes behind the length stay 0.
+    std::array<std::uint8_t, 1 + work_offset::CropNameRoom> cropName_{};
+    WorkDate date_{};
+    std::uint16_t fieldNo_ = 0;
+    std::uint8_t workType_ = 0;
+    std::uint8_t subNo_ = 0;
+    std::uint8_t optionalMark_ = 0;
+    std::uint8_t nminMark_ = 0;
+    std::uint8_t organicMark_ = 0;
+    std::uint8_t followerMark_ = 0;
+    std::uint8_t unit_ = 0;
+    std::uint8_t partAreaMark_ = 0;
+    std::uint8_t organicProductMark_ = 0;
 };
+static_assert(sizeof(WorkRecord) <= 80);
 
 // Field key order: FieldNo first, then SubNo, compared as numbers.
 struct FieldKey {
@@ -144,98 +156,9 @@ struct FieldKey {
     friend auto operator<=>(const FieldKey&, const FieldKey&) = default;
 };
 
-// ---- Unit conversion ------------------------------------------------------
-
-// Factor that turns an amount in unit code `from` into unit code `to`; the
-// result is rounded to Real48 precision, as the farm product does. Unit codes
-// above 14 and a GroupFactor of 0 where it would divide give 0, so a bad
-// record never stops the worksheets from being built.
-double UnitFactor(std::uint8_t from, std::uint8_t to, const WorkRecord* work);
-
 // ---- Work dates -----------------------------------------------------------
 
 // -1 when a is later than b, +1 otherwise (also when equal); never 0.
 int CompareWorkDates(const WorkDate& a, const WorkDate& b);
-
-// ---- Data folder ----------------------------------------------------------
-
-// The data folder as UTF-8 text: empty, or ending in the path separator.
-extern std::string DataFolder;
-
-// Appends the platform's path separator unless the text is empty or
-// already ends with one ("\" on Windows, "/" elsewhere; a drive root such as
-// C:\ keeps its single backslash).
-std::string WithBackslash(const std::string& path);
-
-// ---- Hooks the window sets ------------------------------------------------
-
-// Called with true before a data file is loaded and false afterwards (the
-// window shows the hourglass). Default: does nothing.
-void SetBusyHook(std::function<void(bool busy)> hook);
-// Shows a message of type error (caption "Fehler", one OK button). Default:
-// writes the text to stderr.
-void SetErrorMessageHook(std::function<void(const std::string& text)> hook);
-void ShowErrorMessage(const std::string& text);
-
-// RAII guard for the busy hook.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-// ---- Field register -------------------------------------------------------
-
-class TOSchlaege {
-public:
-    TOSchlaege() = default;  // Create: empty Fields and Works
-
-    // Replaces the content with SCHL<year>.DAT and ARB<year>.DAT of `folder`
-    // (by default DataFolder). Missing or unopenable files leave the register
-    // (or its works) empty without a message; a read error inside a file shows
-    // "Fehler beim Lesen der Datei " + file name and keeps what was read.
-    void LoadYear(std::uint16_t year);
-    void LoadYear(std::uint16_t year, const std::string& folder);
-
-    // Same, from bytes already in memory (a partial last record is ignored).
-    void LoadFromBytes(std::span<const std::uint8_t> fieldFile,
-                       std::span<const std::uint8_t> workFile);
-
-    // Position of the first field with this key, or -1.
-    int FindField(std::int16_t fieldNo, std::uint8_t subNo) const;
-
-    // Copies field `index` into fieldRecord and that field's works, in date
-    // order, into workList. An index that does not exist gives a zeroed
-    // record and an empty list.
-    void GetFieldWorks(int index, FieldRecord& fieldRecord, std::vector<WorkRecord>& workList,
-                       bool includeOptional) const;
-
-    int FieldCount() const { return static_cast<int>(Fields.size()); }
-    int WorkCount() const { return static_cast<int>(Works.size()); }
-
-    // First position of Works whose key is not smaller than `key` in the
-    // sense of the register's skip (the first record that stops a scan from
-    // position 0 that advances over smaller keys). Uses the index.
-    std::size_t SkipPosition(const FieldKey& key) const;
-
-    std::vector<FieldRecord> Fields;
-    std::vector<WorkRecord> Works;
-
-private:
-    // Follower dates, then the index.
-    void FinishWorks();
-    void BuildIndex();
-    // The index is built by the loaders; Works changed in length since then
-    // (by a caller that fills it directly) is searched without it.
-    bool IndexCurrent() const;
-    FieldKey WorkKey(std::size_t i) const;
-    // The key of every work, decoded once.
-    std::vector<FieldKey> workKeys_;
-    // Running maximum of the work keys: the literal skip from position 0
-    // stops at the first position where this reaches the wanted key.
-    std::vector<FieldKey> runningMax_;
-};
 
 }  // namespace kv4

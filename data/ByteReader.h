@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/TextEncoding.h"
+
 namespace kv4 {
 
 class ByteReader {
@@ -55,26 +57,5 @@ double RoundToReal48(double value);
 // the widest real so that a result is rounded only once. Values too small
 // give the bytes of 0; values too large, infinities and NaN give nullopt.
 std::optional<std::array<std::uint8_t, 6>> ToReal48Bytes(long double value);
-
-// Windows-1252 to UTF-8 (the five unassigned codes map to the C1 controls
-// of the same number, as Windows does).
-std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes);
-// UTF-8 to Windows-1252, for tests and tools that write records; characters
-// that have no Windows-1252 code become '?'.
-std::string Utf8ToCp1252(std::string_view utf8);
-
-// The code point of the UTF-8 sequence that starts at `pos`, and `pos`
-// moved behind it; nullopt (and `pos` unchanged) for a byte that starts no
-// valid sequence: a stray continuation byte, a cut or overlong sequence, a
-// surrogate or a value beyond Unicode.
-std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos);
-
-// Appends the UTF-8 bytes of one code point (surrogates and values beyond
-// Unicode as U+FFFD).
-void AppendUtf8(std::string& out, char32_t c);
-
-// Equal apart from the letter case of A-Z: how Windows matches file names
-// of the farm data.
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace kv4

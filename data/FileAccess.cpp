@@ -72,6 +72,18 @@ std::optional<fs::path> FindDataFile(const std::string& folder, const std::strin
 #endif
 }
 
+std::string WithBackslash(const std::string& path) {
+#ifdef _WIN32
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    if (path.empty() || path.back() == kSeparator) return path;
+    return path + kSeparator;
+}
+
+std::string ReadErrorText(const std::string& name) { return "Fehler beim Lesen der Datei " + name; }
+
 bool EntryExists(const fs::path& path) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(path, ec));
@@ -101,6 +113,39 @@ FileContent ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
         }
     }
     return content;
+}
+
+FileContent::Status ReadFileRecords(
+    const fs::path& path, std::size_t recordSize,
+    const std::function<void(std::span<const std::uint8_t> records)>& records,
+    std::size_t chunkBytes, std::uintmax_t maxBytes) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return FileContent::Status::NotOpenable;
+    const FilePtr file = OpenForReading(path);
+    if (!file) return FileContent::Status::NotOpenable;
+    // Straight into our buffer: the stream's own would copy every byte once more.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+
+    std::vector<std::uint8_t> buffer(std::max(chunkBytes, recordSize));
+    std::size_t held = 0;  // the start of a record cut by the last chunk's end
+    std::uintmax_t total = 0;
+    while (total < maxBytes) {
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uintmax_t>(buffer.size() - held, maxBytes - total));
+        const std::size_t got = std::fread(buffer.data() + held, 1, want, file.get());
+        total += got;
+        held += got;
+        const std::size_t whole = held - held % recordSize;
+        if (whole > 0) records(std::span<const std::uint8_t>(buffer.data(), whole));
+        std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(whole),
+                  buffer.begin() + static_cast<std::ptrdiff_t>(held), buffer.begin());
+        held -= whole;
+        if (got < want) {
+            if (std::ferror(file.get())) return FileContent::Status::ReadError;
+            break;
+        }
+    }
+    return FileContent::Status::Ok;
 }
 
 std::string ReasonText(const std::error_code& error) {

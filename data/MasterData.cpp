@@ -5,15 +5,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "data/ADECLARE.h"
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
 
 namespace kv4 {
 
 namespace fs = std::filesystem;
-
-std::array<MasterList, kLoadedMasterFiles> MasterLists;
 
 namespace {
 
@@ -52,8 +49,8 @@ std::optional<std::string> RepairFileName(const std::string& correct, const std:
            "\u201C umbenannt werden: " + ReasonText(ec);
 }
 
-void LoadMasterData(const std::string& folder) {
-    BusyCursor busy;
+MasterData LoadMasterData(const std::string& folder) {
+    MasterData data;
     std::string renameErrors;
     for (const auto& [padded, correct] : kPaddedMasterNames) {
         if (auto error = RepairFileName(std::string(correct), std::string(padded), folder)) {
@@ -61,11 +58,10 @@ void LoadMasterData(const std::string& folder) {
             renameErrors += *error;
         }
     }
-    if (!renameErrors.empty()) ShowErrorMessage(renameErrors);
+    if (!renameErrors.empty()) data.errors.push_back(renameErrors);
 
     for (std::size_t i = 0; i < kLoadedMasterFiles; ++i) {
-        MasterList& list = MasterLists[i];
-        list.clear();
+        MasterList& list = data.lists[i];
         const std::string name = std::string(MasterFileNames[i]) + ".DAT";
         const auto file = FindDataFile(folder, name);
         if (!file) continue;
@@ -78,8 +74,9 @@ void LoadMasterData(const std::string& folder) {
             std::copy(first, first + std::ptrdiff_t(kMasterRecordSize), list[r].begin());
         }
         if (content.status == FileContent::Status::ReadError)
-            ShowErrorMessage("Fehler beim Lesen der Datei " + name);
+            data.errors.push_back(ReadErrorText(name));
     }
+    return data;
 }
 
 }  // namespace kv4

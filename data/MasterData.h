@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/FileAccess.h"
+
 namespace kv4 {
 
 inline constexpr std::size_t kMasterRecordSize = 512;
@@ -34,9 +36,15 @@ inline constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kP
 using MasterRecord = std::array<std::uint8_t, kMasterRecordSize>;
 using MasterList = std::vector<MasterRecord>;
 
-// One list per loaded name, in table order; filled by LoadMasterData and
-// kept until the program ends.
-extern std::array<MasterList, kLoadedMasterFiles> MasterLists;
+// One list per loaded name, in table order.
+using MasterLists = std::array<MasterList, kLoadedMasterFiles>;
+
+struct MasterData {
+    MasterLists lists;
+    // The failed renames (all of them in one text, a line each) first, then
+    // the read errors of the files, in table order.
+    ReadErrors errors;
+};
 
 // In `folder` (empty: the current directory): when no entry named
 // `correct` exists (a file or a folder; where names are case-sensitive, in
@@ -47,14 +55,12 @@ extern std::array<MasterList, kLoadedMasterFiles> MasterLists;
 std::optional<std::string> RepairFileName(const std::string& correct, const std::string& padded,
                                           const std::string& folder = {});
 
-// Repairs the four padded names, then replaces MasterLists with the records
-// of the six loaded files in `folder` (empty: the current directory), found
-// whatever the letter case of the stored name. A missing or unopenable file
-// gives an empty list silently; a read error shows "Fehler beim Lesen der
-// Datei " + base name + ".DAT" and keeps the records read before it.
-// A failed rename does not stop the loading: its message (all of them in
-// one, a line each) is shown through ShowErrorMessage before the files are
-// read.
-void LoadMasterData(const std::string& folder = {});
+// Repairs the four padded names, then reads the records of the six loaded
+// files in `folder` (empty: the current directory), found whatever the
+// letter case of the stored name. A missing or unopenable file gives an
+// empty list silently; a read error gives "Fehler beim Lesen der Datei " +
+// base name + ".DAT" and keeps the records read before it. A failed rename
+// does not stop the loading.
+[[nodiscard]] MasterData LoadMasterData(const std::string& folder);
 
 }  // namespace kv4

@@ -166,7 +166,7 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
                                                   char decimalSeparator, ExportWorksheets& out) {
     if (auto failure = CheckDataFolder(dataFolder)) return failure;
     FarmData farm;
-    LoadFarmYears(farm, WithBackslash(dataFolder));
+    out.readErrors = LoadFarmYears(farm, WithBackslash(dataFolder));
     if (!farm.HasFields2018()) return Failed(std::string(kNoFields2018Message));
     YieldExpectation expectation = FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
     out.yields = ListYieldSources(expectation, out.n, decimalSeparator);
@@ -186,8 +186,10 @@ ExportStatus RunExport(const ExportOptions& options, char decimalSeparator,
     NutrientClasses classes;
     if (auto failure = LoadClasses(options.nutrientFile, classes, log)) return log.Fail(*failure);
     ExportWorksheets sheets;
-    if (auto failure = LoadExportWorksheets(options.dataFolder, classes, decimalSeparator, sheets))
-        return log.Fail(*failure);
+    const std::optional<ExportFailure> failure =
+        LoadExportWorksheets(options.dataFolder, classes, decimalSeparator, sheets);
+    for (const std::string& error : sheets.readErrors) log.Warn(error);
+    if (failure) return log.Fail(*failure);
 
     // Without a crops file the worksheets stay as the fill left them.
     const ExportStatus status =

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/FileAccess.h"
 #include "export/ExportOptions.h"
 #include "worksheets/ReportLayout.h"
 #include "worksheets/Worksheet.h"
@@ -30,6 +31,8 @@ struct ExportWorksheets {
     Worksheet n = MakeNWorksheet();
     Worksheet p = MakePWorksheet();
     std::vector<YieldSource> yields;  // where each listed row's expectation comes from
+    // The read errors of the farm's files; the run goes on with what was read.
+    ReadErrors readErrors;
 };
 
 struct ExportFailure {

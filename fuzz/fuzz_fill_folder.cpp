@@ -18,16 +18,15 @@
 #include <system_error>
 #include <vector>
 
-#include "worksheets/Fill.h"
-#include "worksheets/NumberFormat.h"
-#include "reference/NutrientClasses.h"
-#include "worksheets/Recalc.h"
-#include "worksheets/Worksheet.h"
-#include "worksheets/YieldSources.h"
-#include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "fuzz/FuzzInput.h"
+#include "reference/NutrientClasses.h"
+#include "worksheets/Fill.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Recalc.h"
+#include "worksheets/Worksheet.h"
+#include "worksheets/YieldSources.h"
 
 using kv4fuzz::Check;
 namespace fs = std::filesystem;
@@ -42,15 +41,19 @@ struct Entry {
 };
 
 constexpr std::array<Entry, 28> kEntries = {{
-    {"SCHL2018.DAT", Kind::File},   {"ARB2018.DAT", Kind::File},  {"SCHL2017.DAT", Kind::File},
-    {"ARB2017.DAT", Kind::File},    {"SCHL2016.DAT", Kind::File}, {"ARB2016.DAT", Kind::File},
-    {"SCHL2015.DAT", Kind::File},   {"ARB2015.DAT", Kind::File},  {"MASCHINE.DAT", Kind::File},
-    {"DUENGER.DAT", Kind::File},    {"PFLSCHTZ.DAT", Kind::File}, {"SCHLEPP.DAT", Kind::File},
-    {"FRUCHT.DAT", Kind::File},     {"SONSTIG.DAT", Kind::File},  {"FRUCHT  .DAT", Kind::File},
-    {"DUENGER .DAT", Kind::File},   {"SCHLEPP .DAT", Kind::File}, {"SONSTIG .DAT", Kind::File},
-    {"NKlassen.dat", Kind::File},   {"schl2018.dat", Kind::File}, {"arb2017.dat", Kind::File},
-    {"Verpaech.DAT", Kind::File},   {"frucht.dat", Kind::File},   {"SCHL2017.DAT", Kind::Folder},
-    {"SONSTIG.DAT", Kind::Folder},  {"ARB2018.DAT", Kind::DanglingLink},
+    {"SCHL2018.DAT", Kind::File},         {"ARB2018.DAT", Kind::File},
+    {"SCHL2017.DAT", Kind::File},         {"ARB2017.DAT", Kind::File},
+    {"SCHL2016.DAT", Kind::File},         {"ARB2016.DAT", Kind::File},
+    {"SCHL2015.DAT", Kind::File},         {"ARB2015.DAT", Kind::File},
+    {"MASCHINE.DAT", Kind::File},         {"DUENGER.DAT", Kind::File},
+    {"PFLSCHTZ.DAT", Kind::File},         {"SCHLEPP.DAT", Kind::File},
+    {"FRUCHT.DAT", Kind::File},           {"SONSTIG.DAT", Kind::File},
+    {"FRUCHT  .DAT", Kind::File},         {"DUENGER .DAT", Kind::File},
+    {"SCHLEPP .DAT", Kind::File},         {"SONSTIG .DAT", Kind::File},
+    {"NKlassen.dat", Kind::File},         {"schl2018.dat", Kind::File},
+    {"arb2017.dat", Kind::File},          {"Verpaech.DAT", Kind::File},
+    {"frucht.dat", Kind::File},           {"SCHL2017.DAT", Kind::Folder},
+    {"SONSTIG.DAT", Kind::Folder},        {"ARB2018.DAT", Kind::DanglingLink},
     {"SCHL2016.DAT", Kind::DanglingLink}, {"FRUCHT.DAT", Kind::Folder},
 }};
 
@@ -80,15 +83,6 @@ bool StartsWith(const std::string& text, std::string_view prefix) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    kv4::SetErrorMessageHook([](const std::string& text) {
-        // Every message the start-up shows is one of its German texts.
-        Check(StartsWith(text, "Fehler beim Lesen der Datei ") ||
-              StartsWith(text, "Die Datei \u201E"));
-    });
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const fs::path& dir = Folder();
@@ -123,8 +117,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir));
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, folder);
-    kv4::LoadMasterData(folder);
+    // Every message the start-up shows is one of its German texts.
+    for (const std::string& text : kv4::LoadFarmYears(farm, folder))
+        Check(StartsWith(text, "Fehler beim Lesen der Datei "));
+    for (const std::string& text : kv4::LoadMasterData(folder).errors)
+        Check(StartsWith(text, "Fehler beim Lesen der Datei ") ||
+              StartsWith(text, "Die Datei \u201E"));
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(folder);
 
@@ -137,7 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(static_cast<int>(sources.size()) == n.RowCount() - 2);
         for (const kv4::YieldSource& s : sources) Check(!kv4::YieldSourceText(s, ',').empty());
         int listed = 0;
-        for (const kv4::FieldRecord& f : farm.Year2018.Fields) listed += (f.StatusBits() & 1) ? 0 : 1;
+        for (const kv4::FieldRecord& f : farm.Year2018.Fields)
+            listed += (f.StatusBits() & 1) ? 0 : 1;
         if (listed > 0) {
             Check(n.RowCount() == listed + 2);
             Check(p.RowCount() == n.RowCount());

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "worksheets/Fill.h"
-#include "data/ADECLARE.h"
+#include "data/TOSchlaege.h"
+#include "data/UnitFactor.h"
 #include "fuzz/FuzzInput.h"
+#include "worksheets/Fill.h"
 
 using kv4fuzz::Check;
 
@@ -35,7 +36,7 @@ double Decode(const kv4::WorkRecord& w) {
     return sum;
 }
 
-bool SameBytes(const kv4::WorkRecord& a, const kv4::WorkRecord& b) { return a.bytes() == b.bytes(); }
+bool SameBytes(const kv4::WorkRecord& a, const kv4::WorkRecord& b) { return a == b; }
 
 }  // namespace
 
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Follower dates were carried forwards from the head of each chain.
     for (std::size_t i = 1; i < year.Works.size(); ++i) {
-        if (year.Works[i].FollowerMark() == 1) Check(year.Works[i].Date() == year.Works[i - 1].Date());
+        if (year.Works[i].FollowerMark() == 1)
+            Check(year.Works[i].Date() == year.Works[i - 1].Date());
     }
 
     // The same register without its index: every lookup takes the plain scan.
@@ -76,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(year.SkipPosition(key) == skip);
 
         year.GetFieldWorks(i, record, list, false);
-        Check(record.bytes() == field.bytes());
+        Check(record == field);
         plain.GetFieldWorks(i, record, listPlain, false);
         Check(list.size() == listPlain.size());
         for (std::size_t k = 0; k < list.size(); ++k) Check(SameBytes(list[k], listPlain[k]));
@@ -97,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int bad : {-1, year.FieldCount()}) {
         year.GetFieldWorks(bad, record, list, true);
         Check(list.empty());
-        for (std::uint8_t b : record.bytes()) Check(b == 0);
+        Check(record == kv4::FieldRecord());
     }
     return 0;
 }

@@ -4,23 +4,23 @@
 // OUTDIR/<target>/seed-NN. The seeds are built at run time, so no binary
 // corpus lives in the repository.
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <map>
-#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
+#include "data/TOSchlaege.h"
 #include "fuzz/FuzzInput.h"
 #include "support/DemoFarm.h"
 #include "support/RecordWriter.h"
@@ -69,14 +69,16 @@ SmallYear CutYear(const fs::path& data, int year, std::size_t fieldCount,
     SmallYear out;
     std::set<kv4::FieldKey> keys;
     for (std::size_t i = 0; i < reg.Fields.size() && i < fieldCount; ++i) {
-        const auto& b = reg.Fields[i].bytes();
-        out.fields.insert(out.fields.end(), b.begin(), b.end());
+        const auto first = fieldFile.begin() + std::ptrdiff_t(i * kv4::kFieldRecordSize);
+        out.fields.insert(out.fields.end(), first, first + std::ptrdiff_t(kv4::kFieldRecordSize));
         keys.insert({reg.Fields[i].FieldNo(), reg.Fields[i].SubNo()});
     }
     // Raw file bytes, so the follower dates are as stored.
     std::map<kv4::FieldKey, std::size_t> taken;
-    for (std::size_t i = 0; i + kv4::kWorkRecordSize <= workFile.size(); i += kv4::kWorkRecordSize) {
-        kv4::WorkRecord w(std::span<const std::uint8_t>(workFile).subspan(i).first<kv4::kWorkRecordSize>());
+    for (std::size_t i = 0; i + kv4::kWorkRecordSize <= workFile.size();
+         i += kv4::kWorkRecordSize) {
+        kv4::WorkRecord w(
+            std::span<const std::uint8_t>(workFile).subspan(i).first<kv4::kWorkRecordSize>());
         const kv4::FieldKey key{w.FieldNo(), w.SubNo()};
         if (!keys.count(key) || taken[key] >= worksPerField) continue;
         ++taken[key];
@@ -129,19 +131,22 @@ void RegistrySeeds(SeedDir& seeds) {
         utf16.push_back(0);
     }
     seeds.Add(utf16);
-    seeds.Add(ToBytes("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kornavis.INI\\Setup]\r\n"
-                      "\"Daten\"=hex(2):43,3a,5c,c4,00\r\n"
-                      "[HKEY_CURRENT_USER\\Software\\Kornavis.INI\\Setup\\Sub]\r\n"
-                      "\"Daten\"=dword:00000001\r\n"));
-    seeds.Add(ToBytes("WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1\n\n"
-                      "#arch=win32\n\n[Software\\\\Agrar\\\\Kornavis.INI\\\\Setup] 1520000000\n"
-                      "#time=1d4\n\"Daten\"=\"C:\\\\Agrar\\\\Daten\"\n\n"
-                      "[Software\\\\Wine] 1\n\"Version\"=str(2):\"a\\0b\\0\"\n"));
+    seeds.Add(
+        ToBytes("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Kornavis.INI\\Setup]\r\n"
+                "\"Daten\"=hex(2):43,3a,5c,c4,00\r\n"
+                "[HKEY_CURRENT_USER\\Software\\Kornavis.INI\\Setup\\Sub]\r\n"
+                "\"Daten\"=dword:00000001\r\n"));
+    seeds.Add(
+        ToBytes("WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1\n\n"
+                "#arch=win32\n\n[Software\\\\Agrar\\\\Kornavis.INI\\\\Setup] 1520000000\n"
+                "#time=1d4\n\"Daten\"=\"C:\\\\Agrar\\\\Daten\"\n\n"
+                "[Software\\\\Wine] 1\n\"Version\"=str(2):\"a\\0b\\0\"\n"));
 }
 
 void NumberSeeds(SeedDir& seeds) {
     const std::vector<std::vector<std::string>> rows = {
-        {"12", "   65", "", "0,8", "1,04", "   65", "80", "10", "10", "15", "230", "-46", "-20", "   -6", ""},
+        {"12", "   65", "", "0,8", "1,04", "   65", "80", "10", "10", "15", "230", "-46", "-20",
+         "   -6", ""},
         {" -7", "56", "x", "1,2", "0,8", "40", "80", "0", "", "", "", "", "", "", ""},
         {"$1F", "1e3", " ", ",5", "-1", "", "", "", "", "", "", "", "", "", ""},
         {"0x7FFFFFFF", "2147483647", "", "99999999999999999999", "0,0000001", "-2147483648",
@@ -159,9 +164,23 @@ void NumberSeeds(SeedDir& seeds) {
 
 // Tags of fuzz_fill_folder's entry table.
 enum Tag : std::uint8_t {
-    kSchl2018 = 0, kArb2018 = 1, kSchl2017 = 2, kArb2017 = 3, kSchl2016 = 4, kArb2016 = 5,
-    kSchl2015 = 6, kArb2015 = 7, kMaschine = 8, kDuenger = 9, kPflschtz = 10, kSchlepp = 11,
-    kFrucht = 12, kSonstig = 13, kFruchtPadded = 14, kDuengerPadded = 15, kNKlassen = 18,
+    kSchl2018 = 0,
+    kArb2018 = 1,
+    kSchl2017 = 2,
+    kArb2017 = 3,
+    kSchl2016 = 4,
+    kArb2016 = 5,
+    kSchl2015 = 6,
+    kArb2015 = 7,
+    kMaschine = 8,
+    kDuenger = 9,
+    kPflschtz = 10,
+    kSchlepp = 11,
+    kFrucht = 12,
+    kSonstig = 13,
+    kFruchtPadded = 14,
+    kDuengerPadded = 15,
+    kNKlassen = 18,
     kSonstigFolder = 24,
 };
 
@@ -170,8 +189,10 @@ void FolderSeeds(const fs::path& root, SeedDir& seeds) {
     const Bytes table = ReadAll(root / "NKlassen.dat");
     for (auto [fields, works] : {std::pair{1, 3}, std::pair{2, 2}}) {
         Bytes seed;
-        const std::uint8_t yearTags[4][2] = {{kSchl2018, kArb2018}, {kSchl2017, kArb2017},
-                                             {kSchl2016, kArb2016}, {kSchl2015, kArb2015}};
+        const std::uint8_t yearTags[4][2] = {{kSchl2018, kArb2018},
+                                             {kSchl2017, kArb2017},
+                                             {kSchl2016, kArb2016},
+                                             {kSchl2015, kArb2015}};
         for (int y = 0; y < 4; ++y) {
             const SmallYear small = CutYear(data, 2018 - y, fields, works);
             kv4fuzz::AppendPart(seed, yearTags[y][0], small.fields);

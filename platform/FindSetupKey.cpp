@@ -1,7 +1,6 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
 #include "platform/Registry.h"
 
 namespace kv4 {
@@ -50,21 +49,17 @@ void FindSetupKey(RegistryReader& reader, const std::string& path, std::string& 
 }
 
 std::string LocateDataFolderFromRegistry(RegistryReader& reader) {
-    DataFolder.clear();
     std::string foundPath;
     FindSetupKey(reader, "", foundPath);
     KeyCloser closer(reader);
     reader.OpenKey(foundPath);
-    DataFolder = reader.ReadString(kDataValueName);
-    return DataFolder;
+    return reader.ReadString(kDataValueName);
 }
 
 std::string LocateDataFolder() {
-    DataFolder.clear();
     const std::unique_ptr<RegistryReader> reader = OpenUserRegistry();
     const std::string stored = LocateDataFolderFromRegistry(*reader);
-    DataFolder = reader->TranslateDataPath(stored);
-    return DataFolder;
+    return reader->TranslateDataPath(stored);
 }
 
 }  // namespace kv4

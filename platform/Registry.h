@@ -142,16 +142,15 @@ inline constexpr int kMaxSetupKeySearchDepth = 512;
 // that level is skipped. So the last match in that order wins.
 void FindSetupKey(RegistryReader& reader, const std::string& path, std::string& foundPath);
 
-// Empties DataFolder, searches the setup key from the root, opens it
-// (HKEY_CURRENT_USER itself when none was found; whether it opens is not
-// examined) and reads "Daten" into DataFolder. Returns that text, as
-// stored. The key is closed on every way out; a "Daten" that is not a
+// Searches the setup key from the root, opens it (HKEY_CURRENT_USER itself
+// when none was found; whether it opens is not examined) and returns the
+// text of "Daten", as stored. The key is closed on every way out; a "Daten" that is not a
 // string throws RegistryError.
 std::string LocateDataFolderFromRegistry(RegistryReader& reader);
 
 // The same on the user's registry (OpenUserRegistry), with the text turned
-// into a path of this system (TranslateDataPath) before it goes into
-// DataFolder. The reader is released on every way out, also when it throws.
+// into a path of this system (TranslateDataPath). The reader is released on every way out, also
+// when it throws.
 std::string LocateDataFolder();
 
 }  // namespace kv4

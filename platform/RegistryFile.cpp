@@ -10,8 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "data/ByteReader.h"
 #include "data/FileAccess.h"
+#include "data/TextEncoding.h"
 #include "platform/Registry.h"
 
 namespace kv4 {
@@ -24,78 +24,15 @@ using U16View = std::u16string_view;
 
 // ---- Text encodings ---------------------------------------------------------
 
-// Unpaired surrogates (Wine writes UTF-16 units one by one) become U+FFFD.
-std::string ToUtf8(U16View s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char16_t c = s[i];
-        char32_t cp = c;
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(s[i + 1]) - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
-}
-
-void AppendCp1252(std::u16string& out, std::uint8_t byte) {
-    const std::string u = Cp1252ToUtf8(std::span<const std::uint8_t>(&byte, 1));
-    const auto b = [&](std::size_t i) { return char16_t(static_cast<std::uint8_t>(u[i])); };
-    if (u.size() == 1) {
-        out.push_back(b(0));
-    } else if (u.size() == 2) {
-        out.push_back(char16_t(((b(0) & 0x1F) << 6) | (b(1) & 0x3F)));
-    } else if (u.size() == 3) {
-        out.push_back(char16_t(((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F)));
-    }
-}
-
-// UTF-8 to UTF-16. A byte that starts no valid sequence is taken as
-// Windows-1252, so a file in the ANSI code page or one cut inside a
-// character still reads.
-std::u16string FromUtf8(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const std::optional<char32_t> c = DecodeUtf8(s, i);
-        if (!c) {
-            AppendCp1252(out, static_cast<std::uint8_t>(s[i]));
-            ++i;
-        } else if (*c >= 0x10000) {
-            out.push_back(char16_t(0xD800 + ((*c - 0x10000) >> 10)));
-            out.push_back(char16_t(0xDC00 + ((*c - 0x10000) & 0x3FF)));
-        } else {
-            out.push_back(char16_t(*c));
-        }
-    }
-    return out;
-}
-
-std::u16string FromUtf16Le(std::span<const std::uint8_t> b) {
-    std::u16string out;
-    out.reserve(b.size() / 2);
-    for (std::size_t i = 0; i + 1 < b.size(); i += 2)
-        out.push_back(char16_t(b[i] | (b[i + 1] << 8)));
-    return out;
-}
-
-std::u16string FromCp1252(std::span<const std::uint8_t> b) { return FromUtf8(Cp1252ToUtf8(b)); }
-
 std::u16string DecodeFileText(std::span<const std::uint8_t> b) {
-    if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) return FromUtf16Le(b.subspan(2));
+    if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE) return Utf16LeToUtf16(b.subspan(2));
     constexpr std::string_view kRegedit4 = "REGEDIT4";
     const std::string_view raw(reinterpret_cast<const char*>(b.data()), b.size());
     // REGEDIT4 files are in the ANSI code page, even where the bytes happen
     // to form valid UTF-8.
-    if (raw.starts_with(kRegedit4)) return FromCp1252(b);
-    if (raw.starts_with("\xEF\xBB\xBF")) return FromUtf8(raw.substr(3));
-    return FromUtf8(raw);
+    if (raw.starts_with(kRegedit4)) return Cp1252ToUtf16(b);
+    if (raw.starts_with("\xEF\xBB\xBF")) return Utf8ToUtf16(raw.substr(3));
+    return Utf8ToUtf16(raw);
 }
 
 // Windows compares key and value names without regard to letter case; this
@@ -389,7 +326,8 @@ std::optional<ParsedValue> ParseValue(U16View line, Lines& lines, Style style) {
         if (v.type != ValueType::Other) {
             // Strings in hex form: UTF-16LE, except in REGEDIT4, which
             // writes the ANSI code page.
-            v.text = UpToNul(style == Style::Regedit4 ? FromCp1252(*bytes) : FromUtf16Le(*bytes));
+            v.text =
+                UpToNul(style == Style::Regedit4 ? Cp1252ToUtf16(*bytes) : Utf16LeToUtf16(*bytes));
         }
         return v;
     }
@@ -449,8 +387,8 @@ struct RegistryFileReader::Tree {
     std::optional<std::uint32_t> Child(std::uint32_t parent, U16View rawName) {
         // A name with a broken surrogate is kept as it reads in UTF-8 (with
         // a replacement character), so that the name handed out opens the key.
-        std::string utf8 = ToUtf8(rawName);
-        const std::u16string name = FromUtf8(utf8);
+        std::string utf8 = Utf16ToUtf8(rawName);
+        const std::u16string name = Utf8ToUtf16(utf8);
         std::u16string key = Key(parent, name);
         const auto it = index.find(key);
         if (it != index.end()) return it->second;
@@ -477,7 +415,7 @@ struct RegistryFileReader::Tree {
 
     void AddValue(std::uint32_t node, const ParsedValue& v) {
         if (!Take()) return;
-        nodes[node].values.push_back(Value{Folded(v.name), v.type, ToUtf8(v.text)});
+        nodes[node].values.push_back(Value{Folded(v.name), v.type, Utf16ToUtf8(v.text)});
     }
 
     std::optional<std::uint32_t> RegeditSection(U16View line) {
@@ -558,7 +496,7 @@ RegistryFileReader::Format RegistryFileReader::format() const { return tree_->fo
 
 bool RegistryFileReader::OpenKey(const std::string& path) {
     open_.reset();
-    const std::u16string wide = FromUtf8(path);
+    const std::u16string wide = Utf8ToUtf16(path);
     std::uint32_t node = 0;
     for (const U16View part : SplitPath(wide)) {
         const auto child = tree_->Find(node, part);
@@ -580,7 +518,7 @@ std::vector<std::string> RegistryFileReader::GetKeyNames() {
 
 std::string RegistryFileReader::ReadString(const std::string& name) {
     if (!open_) return {};
-    const std::u16string folded = Folded(FromUtf8(name));
+    const std::u16string folded = Folded(Utf8ToUtf16(name));
     const auto& values = tree_->nodes[*open_].values;
     // The last of several values of one name is the one that counts.
     for (auto it = values.rbegin(); it != values.rend(); ++it) {

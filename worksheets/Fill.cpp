@@ -271,11 +271,22 @@ void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
     }
 }
 
-void LoadFarmYears(FarmData& farm, const std::string& folder) {
-    farm.Year2018.LoadYear(2018, folder);
-    farm.Year2017.LoadYear(2017, folder);
-    farm.Year2016.LoadYear(2016, folder);
-    farm.Year2015.LoadYear(2015, folder);
+ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year, const std::string& folder) {
+    TOSchlaege* const registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
+                                     &farm.Year2015};
+    for (std::size_t i = 0; i < kFarmYears.size(); ++i) {
+        if (kFarmYears[i] == year) return registers[i]->LoadYear(year, folder);
+    }
+    return {};
+}
+
+ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder) {
+    ReadErrors errors;
+    for (const std::uint16_t year : kFarmYears) {
+        const ReadErrors yearErrors = LoadFarmYear(farm, year, folder);
+        errors.insert(errors.end(), yearErrors.begin(), yearErrors.end());
+    }
+    return errors;
 }
 
 YieldExpectation::YieldExpectation(const FarmData& farm)

@@ -10,7 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
+#include "data/TOSchlaege.h"
+#include "data/UnitFactor.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Worksheet.h"
 
@@ -34,9 +36,17 @@ struct FarmData {
     bool HasFields2018() const { return Year2018.FieldCount() > 0; }
 };
 
-// Loads the years 2018, 2017, 2016 and 2015 from `folder` (empty or ending in
-// the path separator), in this order.
-void LoadFarmYears(FarmData& farm, const std::string& folder);
+// The years of the farm data in the order they are loaded.
+inline constexpr std::array<std::uint16_t, 4> kFarmYears = {2018, 2017, 2016, 2015};
+
+// Loads `year`, one of kFarmYears, from `folder` (empty or ending in the path
+// separator) into its register; returns its read errors.
+[[nodiscard]] ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year,
+                                      const std::string& folder);
+
+// Loads every year of kFarmYears, in that order; returns the read errors of
+// all of them, in the order they happened.
+[[nodiscard]] ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder);
 
 // One work of a field's list: a reference into the register (valid while
 // the register is neither loaded again nor changed) and what placing the next

@@ -108,7 +108,7 @@ void TestPrintWindow::init() {
     form_->NutrientClassTable().LoadNutrientClasses(root);
     QVERIFY(!form_->NutrientClassTable().Records().empty());
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten"));
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten")).empty());
     QVERIFY(farm.HasFields2018());
     kv4::FillWorksheets(farm, form_->NutrientClassTable(), form_->NSheet(), form_->PSheet(),
                         form_->DecimalSeparator());

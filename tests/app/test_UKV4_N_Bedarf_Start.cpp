@@ -1,5 +1,6 @@
 // The first showing of the main window: the notice, the data folder from the
 // registry file and its dialog, loading the farm and filling the worksheets.
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -100,6 +101,7 @@ class TestStartup : public QObject {
     void noFieldsFor2018();
     void registryErrorStillOpensTheDialog_data();
     void registryErrorStillOpensTheDialog();
+    void readErrorsAreShownAsTheFilesAreRead();
 
   private:
     // The demo farm in a fresh folder: <root>/Daten and <root>/NKlassen.dat.
@@ -131,7 +133,6 @@ void TestStartup::cleanup() {
     // The folder dialog changed the process's folder; leave the temporary
     // one before it is removed.
     QDir::setCurrent(originalFolder_);
-    kv4::DataFolder.clear();
     temp_.reset();
 }
 
@@ -189,7 +190,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
              (QStringList{QStringLiteral("info"), QStringLiteral("owned"), QStringLiteral("folder"),
                           QStringLiteral("owned"), Native(daten)}));
     // The confirmed folder, with a separator, and the process inside it.
-    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
     QCOMPARE(QDir::currentPath(), QDir(daten).canonicalPath());
     QVERIFY(form_->NSheet().RowCount() > 2);
 }
@@ -203,7 +204,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The fill of the core on the same farm, with the nutrient class table
     // of the start-up folder.
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString()));
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString())).empty());
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(temp_->path().toStdString());
     QVERIFY(!classes.Records().empty());
@@ -445,10 +446,55 @@ void TestStartup::registryErrorStillOpensTheDialog() {
     QCOMPARE(seen[2].className, QStringLiteral("kv4gui::TFZugang"));
     QCOMPARE(offered, Native(temp_->path()));
     // The farm picked in the dialog is loaded as on a normal start.
-    QCOMPARE(Q(kv4::DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
     QVERIFY(form_->NSheet().RowCount() > 2);
     QVERIFY(form_->StringGrid1->isVisible());
     QVERIFY(!form_->StringGrid2->isVisible());
+}
+
+// Each read error in its own box as soon as its year is read: the error of
+// 2018 comes before 2017 is looked at, the master data's last. No hourglass
+// stays over a box or after the start-up.
+void TestStartup::readErrorsAreShownAsTheFilesAreRead() {
+#ifndef __linux__
+    QSKIP("needs /proc/self/mem, a file that opens and then cannot be read");
+#else
+    const QString daten = MakeFarm();
+    PointRegistryAt(daten);
+    const fs::path dir = ToFs(daten);
+    for (const char* name : {"ARB2018.DAT", "ARB2017.DAT", "DUENGER.DAT"}) fs::remove(dir / name);
+    fs::create_symlink("/proc/self/mem", dir / "ARB2018.DAT");
+    fs::create_symlink("/proc/self/mem", dir / "DUENGER.DAT");
+
+    QStringList cursors;
+    const auto answer = [&cursors](QDialog& dialog) {
+        cursors << (QApplication::overrideCursor() ? QStringLiteral("hourglass")
+                                                   : QStringLiteral("none"));
+        return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
+    };
+    hook_->Accept().Accept();
+    hook_->Respond([&](QDialog& dialog) {
+        // 2017 is read after this box is answered: its broken work file shows.
+        fs::create_symlink("/proc/self/mem", dir / "ARB2017.DAT");
+        return answer(dialog);
+    });
+    hook_->Respond(answer).Respond(answer);
+    Start(temp_->path(), 5);
+    if (QTest::currentTestFailed()) return;
+
+    QStringList texts;
+    for (std::size_t i = 2; i < hook_->Seen().size(); ++i) {
+        QCOMPARE(hook_->Seen()[i].title, QStringLiteral("Fehler"));
+        texts << hook_->Seen()[i].text;
+    }
+    QCOMPARE(texts, (QStringList{QStringLiteral("Fehler beim Lesen der Datei ARB2018.DAT"),
+                                 QStringLiteral("Fehler beim Lesen der Datei ARB2017.DAT"),
+                                 QStringLiteral("Fehler beim Lesen der Datei DUENGER.DAT")}));
+    QCOMPARE(cursors, QStringList(3, QStringLiteral("none")));
+    QVERIFY(!QApplication::overrideCursor());
+    // The fields were read; the worksheets are filled.
+    QVERIFY(form_->NSheet().RowCount() > 2);
+#endif
 }
 
 QTEST_MAIN(TestStartup)

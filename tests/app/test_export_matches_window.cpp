@@ -15,13 +15,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/UKV4_N_Bedarf.h"
-#include "worksheets/Worksheet.h"
 #include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
-#include "support/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
+#include "support/DemoFarm.h"
+#include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
 namespace ncol = kv4::ncol;
@@ -192,7 +192,6 @@ void TestExportMatchesWindow::cleanup() {
     form_.reset();
     hook_.reset();
     QDir::setCurrent(originalFolder_);  // the folder dialog entered the farm
-    kv4::DataFolder.clear();
     temp_.reset();
     out_.reset();
 }

@@ -1,23 +1,18 @@
-// Record layouts, strings, work dates and unit conversion of the farm data.
+// Record layouts, strings and work dates of the farm data.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "data/ADECLARE.h"
 #include "data/ByteReader.h"
-#include "data/FileAccess.h"
 #include "support/RecordWriter.h"
 
 namespace {
 
 using kv4::WorkDate;
-
-bool IsReal48(double v) { return kv4::RoundToReal48(v) == v; }
 
 void PutReal48(std::vector<std::uint8_t>& b, std::size_t at, double v) {
     const auto r = kv4test::EncodeReal48(v);
@@ -203,52 +198,6 @@ TEST(Records, StringsAreReadByTheirLengthByteCutToTheRoom) {
     EXPECT_EQ(kv4::ByteReader(shortBuffer).shortString(99, 252), "");
 }
 
-TEST(Records, Windows1252ToUtf8) {
-    struct Case {
-        std::vector<std::uint8_t> cp1252;
-        std::string utf8;
-    };
-    const Case cases[] = {
-        {{'G', 0xE4, 'n', 's', 'e'}, "G\xC3\xA4nse"},
-        {{0xC4, 0xD6, 0xDC, 0xE4, 0xF6, 0xFC, 0xDF},
-         "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F"},
-        {{0x80}, "\xE2\x82\xAC"},  // euro sign
-        {{0xB3}, "\xC2\xB3"},      // superscript three, as in m3
-        {{0x84, 0x93}, "\xE2\x80\x9E\xE2\x80\x9C"},
-        {{0x81}, "\xC2\x81"},  // unassigned: the C1 control
-        {{0xFF}, "\xC3\xBF"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kv4::Cp1252ToUtf8(c.cp1252), c.utf8);
-    }
-    // Every byte survives the way back.
-    std::vector<std::uint8_t> all(256);
-    for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(i);
-    const std::string back = kv4::Utf8ToCp1252(kv4::Cp1252ToUtf8(all));
-    EXPECT_EQ(std::vector<std::uint8_t>(back.begin(), back.end()), all);
-}
-
-TEST(Records, Utf8ToWindows1252ReplacesWhatItCannotWrite) {
-    struct Case {
-        std::string utf8;
-        std::string cp1252;
-    };
-    const Case cases[] = {
-        {"M\xC3\xBChle", "M\xFChle"},
-        {"\xE2\x82\xAC 5", "\x80 5"},
-        {"\xCE\xA9", "?"},          // Greek omega
-        {"\xF0\x9F\x8C\xBE", "?"},  // a sheaf of rice, four bytes
-        {"a\xC3", "a?"},            // cut sequence
-        {"\xC3(", "?("},            // bad continuation keeps the next character
-        {"\xC0\x80", "??"},         // overlong NUL
-        {"\xED\xA0\x80", "???"},    // surrogate
-        {"\xFF", "?"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kv4::Utf8ToCp1252(c.utf8), c.cp1252);
-    }
-}
-
 // ---- Work dates -----------------------------------------------------------
 
 TEST(Records, CompareWorkDatesOrdersYearMonthDayAndIgnoresByteThree) {
@@ -276,160 +225,4 @@ TEST(Records, CompareWorkDatesOrdersYearMonthDayAndIgnoresByteThree) {
     }
 }
 
-// ---- Unit conversion ------------------------------------------------------
-
-kv4::WorkRecord WorkWithGroupFactor(double groupFactor) {
-    kv4test::WorkSpec spec;
-    spec.groupFactor = groupFactor;
-    const std::vector<std::uint8_t> b = kv4test::EncodeWork(spec);
-    return kv4::WorkRecord(
-        std::span<const std::uint8_t, kv4::kWorkRecordSize>(b.data(), kv4::kWorkRecordSize));
-}
-
-TEST(Records, UnitFactorFollowsTheRulesInOrder) {
-    const kv4::WorkRecord gf08 = WorkWithGroupFactor(0.8);
-    const kv4::WorkRecord gf4 = WorkWithGroupFactor(4);
-    const kv4::WorkRecord gf10 = WorkWithGroupFactor(10);
-    const kv4::WorkRecord gf0 = WorkWithGroupFactor(0);
-    struct Case {
-        int from, to;
-        const kv4::WorkRecord* work;
-        double expected;
-    };
-    const Case cases[] = {
-        // Same code, with or without a record (also above the groups).
-        {2, 2, nullptr, 1},
-        {9, 9, nullptr, 1},
-        {14, 14, &gf0, 1},
-        // Within the mass or the volume group.
-        {3, 2, nullptr, 10},
-        {1, 2, nullptr, 0.01},
-        {0, 3, nullptr, 1e-6},
-        {7, 4, nullptr, 1e6},
-        {6, 5, nullptr, 100},
-        // Across groups only with a record.
-        {5, 2, nullptr, 0},
-        {2, 6, nullptr, 0},
-        {9, 13, nullptr, 0},
-        {5, 2, &gf08, 0.008},
-        {6, 2, &gf10, 10},
-        {7, 3, &gf10, 10},
-        // Target 8 and above: the group factor alone.
-        {2, 9, &gf4, 4},
-        {9, 13, &gf4, 4},
-        {6, 8, &gf08, 0.8},
-        // Otherwise divided by the group factor.
-        {9, 2, &gf4, 0.00025},
-        {2, 6, &gf10, 0.1},
-        {8, 7, &gf4, 2.5e-7},
-    };
-    for (const Case& c : cases) {
-        const double f = kv4::UnitFactor(static_cast<std::uint8_t>(c.from),
-                                         static_cast<std::uint8_t>(c.to), c.work);
-        EXPECT_NEAR(f, c.expected, std::fabs(c.expected) * 1e-11) << c.from << " -> " << c.to;
-        EXPECT_TRUE(IsReal48(f)) << c.from << " -> " << c.to;
-    }
-    // 0.01 comes back as the Real48 nearest to it, not as the double 0.01.
-    EXPECT_EQ(kv4::UnitFactor(1, 2, nullptr), kv4::RoundToReal48(0.01));
-}
-
-TEST(Records, UnitFactorOfBadRecordsIsZero) {
-    const kv4::WorkRecord gf0 = WorkWithGroupFactor(0);
-    const kv4::WorkRecord gf4 = WorkWithGroupFactor(4);
-    const kv4::WorkRecord tiny = WorkWithGroupFactor(std::ldexp(1.0, -128));
-    const kv4::WorkRecord huge = WorkWithGroupFactor(std::ldexp(1.0, 126));
-    struct Case {
-        int from, to;
-        const kv4::WorkRecord* work;
-    };
-    const Case cases[] = {
-        {15, 2, &gf4},     {2, 15, &gf4},     {15, 15, &gf4},
-        {255, 0, nullptr}, {0, 255, nullptr}, {9, 2, &gf0},  // would divide by 0
-        {2, 6, &gf0},                                        //
-        {10, 0, &tiny},  // 100000 / 2^-128 does not fit a Real48
-        {7, 0, &huge},   // 2^126 * 1000000 neither
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kv4::UnitFactor(static_cast<std::uint8_t>(c.from),
-                                  static_cast<std::uint8_t>(c.to), c.work),
-                  0.0)
-            << c.from << " -> " << c.to;
-    }
-    // A group factor of 0 where it multiplies is a plain 0, not an error.
-    EXPECT_EQ(kv4::UnitFactor(5, 2, &gf0), 0.0);
-    EXPECT_EQ(kv4::UnitFactor(2, 9, &gf0), 0.0);
-}
-
-// ---- Whole files in memory ------------------------------------------------
-
-TEST(Records, FilesHoldOnlyWholeRecords) {
-    kv4test::FieldSpec a, b;
-    a.fieldNo = 1;
-    b.fieldNo = 2;
-    const std::vector<std::uint8_t> two = kv4test::EncodeFields({a, b});
-    struct Case {
-        std::size_t size;
-        int fields;
-    };
-    const Case cases[] = {{0, 0}, {508, 0}, {509, 1}, {1017, 1}, {1018, 2}, {1020, 2}};
-    for (const Case& c : cases) {
-        std::vector<std::uint8_t> bytes = two;
-        bytes.resize(c.size, 0x55);
-        kv4::TOSchlaege reg;
-        reg.LoadFromBytes(bytes, {});
-        EXPECT_EQ(reg.FieldCount(), c.fields) << c.size;
-    }
-
-    kv4test::WorkSpec w;
-    w.fieldNo = 1;
-    std::vector<std::uint8_t> works = kv4test::EncodeWorks({w, w});
-    works.resize(2 * 512 + 511, 0x55);
-    kv4::TOSchlaege reg;
-    reg.LoadFromBytes(two, works);
-    EXPECT_EQ(reg.WorkCount(), 2);
-}
-
-TEST(Records, WithBackslashAppendsThePlatformSeparatorOnce) {
-#ifdef _WIN32
-    const std::string sep = "\\";
-#else
-    const std::string sep = "/";
-#endif
-    EXPECT_EQ(kv4::WithBackslash(""), "");
-    EXPECT_EQ(kv4::WithBackslash("daten"), "daten" + sep);
-    EXPECT_EQ(kv4::WithBackslash("daten" + sep), "daten" + sep);
-    EXPECT_EQ(kv4::WithBackslash(sep), sep);
-}
-
 }  // namespace
-
-// What the user reads after a failed file operation is German, whichever
-// error category the platform reports it in.
-TEST(FileReasons, CommonReasonsAreGerman) {
-    using std::errc;
-    EXPECT_EQ(kv4::ReasonText(std::make_error_code(errc::permission_denied)), "Zugriff verweigert");
-    EXPECT_EQ(kv4::ReasonText(std::make_error_code(errc::read_only_file_system)),
-              "Das Dateisystem ist schreibgeschützt");
-    EXPECT_EQ(kv4::ReasonText(std::error_code(ENOENT, std::system_category())),
-              "Datei oder Ordner nicht gefunden");
-    // Without a German text the system's own wording stays.
-    const std::error_code other = std::make_error_code(errc::protocol_error);
-    EXPECT_EQ(kv4::ReasonText(other), other.message());
-}
-
-// One decoder serves record texts, registry files and the crops file: a
-// broken sequence leaves the position at its lead byte for the caller.
-TEST(Utf8, DecodesWholeSequencesAndRefusesBrokenOnes) {
-    std::size_t pos = 0;
-    const std::string text = "a\xC3\xBC\xF0\x9F\x8C\xBE";
-    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{'a'});
-    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{0xFC});
-    EXPECT_EQ(kv4::DecodeUtf8(text, pos), char32_t{0x1F33E});
-    EXPECT_EQ(pos, text.size());
-    for (const std::string broken :
-         {"\x80", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"}) {
-        pos = 0;
-        EXPECT_EQ(kv4::DecodeUtf8(broken, pos), std::nullopt);
-        EXPECT_EQ(pos, 0u);
-    }
-}

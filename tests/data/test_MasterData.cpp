@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "support/RecordWriter.h"
@@ -32,28 +31,24 @@ Bytes Records(std::size_t n, std::uint8_t seed, std::size_t rest = 0) {
 
 Bytes ReadAll(const fs::path& file) { return kv4::ReadFileBytes(file).bytes; }
 
-// Collects the error messages and busy calls while a test runs.
+// Keeps what the last load returned and collects its messages.
 class MasterDataTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        kv4::SetErrorMessageHook([this](const std::string& text) { messages.push_back(text); });
-        kv4::SetBusyHook([this](bool busy) { busyCalls.push_back(busy); });
-    }
-    void TearDown() override {
-        kv4::SetErrorMessageHook({});
-        kv4::SetBusyHook({});
-    }
     std::string folder() const { return kv4::PathToUtf8(dir.path()); }
+    void Load(const std::string& from) {
+        loaded = kv4::LoadMasterData(from);
+        messages.insert(messages.end(), loaded.errors.begin(), loaded.errors.end());
+    }
     const kv4::MasterList& List(std::string_view base) const {
         for (std::size_t i = 0; i < kv4::kLoadedMasterFiles; ++i)
-            if (kv4::MasterFileNames[i] == base) return kv4::MasterLists[i];
+            if (kv4::MasterFileNames[i] == base) return loaded.lists[i];
         ADD_FAILURE() << "no list for " << base;
-        return kv4::MasterLists[0];
+        return loaded.lists[0];
     }
 
     kv4test::TempDir dir;
+    kv4::MasterData loaded;
     std::vector<std::string> messages;
-    std::vector<bool> busyCalls;
 };
 
 struct RenameCase {
@@ -100,7 +95,7 @@ TEST_F(MasterDataTest, RepairsEachPaddedNameOnlyWhenTheCorrectNameIsFree) {
         }
         for (const std::string& f : c.folders) fs::create_directory(here.path() / f);
         messages.clear();
-        kv4::LoadMasterData(kv4::PathToUtf8(here.path()));
+        Load(kv4::PathToUtf8(here.path()));
         for (const std::string& e : c.after) EXPECT_TRUE(kv4::EntryExists(here.path() / e)) << e;
         for (const std::string& e : c.gone) EXPECT_FALSE(kv4::EntryExists(here.path() / e)) << e;
         EXPECT_EQ(List(c.list).size(), c.records);
@@ -133,9 +128,8 @@ TEST_F(MasterDataTest, LoadsTheSixFilesAsWholeRecords) {
     };
     for (const auto& [name, bytes] : files) kv4test::WriteBytes(dir.path() / name, bytes);
     fs::create_directory(dir.path() / "SONSTIG.DAT");  // a folder is no file
-    kv4::MasterLists[3].resize(9);                     // replaced, not appended to
 
-    kv4::LoadMasterData(folder());
+    Load(folder());
     const struct {
         const char* base;
         std::size_t records;
@@ -153,7 +147,6 @@ TEST_F(MasterDataTest, LoadsTheSixFilesAsWholeRecords) {
         }
     }
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
 }
 
 #ifdef __linux__
@@ -163,7 +156,7 @@ TEST_F(MasterDataTest, AReadErrorIsReportedAndTheUnloadedFilesAreNeverOpened) {
     for (const char* name : {"DUENGER.DAT", "Verpaech.DAT", "DUENGEMP.DAT"})
         fs::create_symlink("/proc/self/mem", dir.path() / name);
     kv4test::WriteBytes(dir.path() / "FRUCHT.DAT", Records(2, 9));
-    kv4::LoadMasterData(folder());
+    Load(folder());
     EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei DUENGER.DAT"});
     EXPECT_EQ(List("DUENGER").size(), 0u);
     EXPECT_EQ(List("FRUCHT").size(), 2u);  // loading goes on after the error
@@ -202,7 +195,7 @@ TEST_F(MasterDataTest, AFailedRenameIsReportedAndLoadingGoesOn) {
         UnprotectFolder(dir.path());
         GTEST_SKIP() << "no way to make this folder refuse renames";
     }
-    kv4::LoadMasterData(folder());
+    Load(folder());
     UnprotectFolder(dir.path());
 
     ASSERT_EQ(messages.size(), 1u);
@@ -222,7 +215,6 @@ TEST_F(MasterDataTest, AFailedRenameIsReportedAndLoadingGoesOn) {
 
     EXPECT_TRUE(kv4::EntryExists(dir.path() / "FRUCHT  .DAT"));
     EXPECT_EQ(List("MASCHINE").size(), 2u);
-    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
 }
 #endif
 

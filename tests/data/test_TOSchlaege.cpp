@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
 #include "data/FileAccess.h"
+#include "data/TOSchlaege.h"
 #include "support/RecordWriter.h"
 
 namespace {
@@ -53,23 +53,20 @@ std::vector<double> Ids(const std::vector<WorkRecord>& works) {
     return ids;
 }
 
-// Collects the error messages and busy calls instead of showing them.
+// Small enough that the files of these tests are read in several chunks.
+constexpr std::size_t kSmallChunk = 1000;
+
+// Collects the read errors the loads return.
 class RegisterTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        kv4::SetErrorMessageHook([this](const std::string& text) { messages.push_back(text); });
-        kv4::SetBusyHook([this](bool busy) { busyCalls.push_back(busy); });
-    }
-    void TearDown() override {
-        kv4::SetErrorMessageHook(nullptr);
-        kv4::SetBusyHook(nullptr);
-        kv4::DataFolder.clear();
-    }
     std::string Folder() const { return kv4::WithBackslash(kv4::PathToUtf8(dir.path())); }
+    void Load(TOSchlaege& reg, std::uint16_t year, const std::string& folder) {
+        const kv4::ReadErrors errors = reg.LoadYear(year, folder, kSmallChunk);
+        messages.insert(messages.end(), errors.begin(), errors.end());
+    }
 
     kv4test::TempDir dir;
     std::vector<std::string> messages;
-    std::vector<bool> busyCalls;
 };
 
 // ---- Loading from the data folder -----------------------------------------
@@ -78,21 +75,19 @@ TEST_F(RegisterTest, LoadsTheYearFromTheDataFolder) {
     kv4test::WriteYear(dir.path(), 2018, {Field(1, 0, "Am Wald"), Field(2, 1, "Hinterm Hof")},
                        {Work(1, 0, 10), Work(2, 1, 20), Work(2, 1, 21)});
     kv4test::WriteYear(dir.path(), 2017, {Field(1, 0)}, {});
-    kv4::DataFolder = Folder();
 
     TOSchlaege reg;
-    reg.LoadYear(2018);
+    Load(reg, 2018, Folder());
     ASSERT_EQ(reg.FieldCount(), 2);
     EXPECT_EQ(reg.Fields[1].Name(), "Hinterm Hof");
     EXPECT_EQ(reg.WorkCount(), 3);
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(busyCalls, (std::vector<bool>{true, false}));
 
     // Loading again replaces the content.
-    reg.LoadYear(2017);
+    Load(reg, 2017, Folder());
     EXPECT_EQ(reg.FieldCount(), 1);
     EXPECT_EQ(reg.WorkCount(), 0);
-    reg.LoadYear(2016);
+    Load(reg, 2016, Folder());
     EXPECT_EQ(reg.FieldCount(), 0);
     EXPECT_EQ(reg.WorkCount(), 0);
 }
@@ -146,7 +141,7 @@ TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
         kv4test::TempDir folder;
         c.prepare(folder.path(), fields, works);
         TOSchlaege reg;
-        reg.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), c.fields) << c.what;
         EXPECT_EQ(reg.WorkCount(), c.works) << c.what;
     }
@@ -162,7 +157,7 @@ TEST_F(RegisterTest, UnreadableFieldFileLeavesEverythingEmpty) {
     kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
     fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::none);
     TOSchlaege reg;
-    reg.LoadYear(2018, Folder());
+    Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 0);
     EXPECT_EQ(reg.WorkCount(), 0);
     EXPECT_TRUE(messages.empty());
@@ -173,7 +168,7 @@ TEST_F(RegisterTest, ReadOnlyFilesAreRead) {
     fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::owner_read);
     fs::permissions(dir.path() / "ARB2018.DAT", fs::perms::owner_read);
     TOSchlaege reg;
-    reg.LoadYear(2018, Folder());
+    Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 1);
     EXPECT_EQ(reg.WorkCount(), 1);
 }
@@ -189,7 +184,7 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
         fs::create_symlink("/proc/self/mem", folder.path() / "ARB2017.DAT");
         kv4test::WriteBytes(folder.path() / "SCHL2017.DAT", fields);
         TOSchlaege reg;
-        reg.LoadYear(2017, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2017, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 1);
         EXPECT_EQ(reg.WorkCount(), 0);
         EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei ARB2017.DAT"});
@@ -201,7 +196,7 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
         fs::create_symlink("/proc/self/mem", folder.path() / "SCHL2018.DAT");
         kv4test::WriteBytes(folder.path() / "ARB2018.DAT", works);
         TOSchlaege reg;
-        reg.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 0);
         EXPECT_EQ(reg.WorkCount(), 1);
         EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei SCHL2018.DAT"});
@@ -218,7 +213,7 @@ TEST_F(RegisterTest, TruncatedFilesKeepTheirWholeRecords) {
     kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fields);
     kv4test::WriteBytes(dir.path() / "ARB2018.DAT", works);
     TOSchlaege reg;
-    reg.LoadYear(2018, Folder());
+    Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 1);
     EXPECT_EQ(reg.WorkCount(), 2);
     EXPECT_TRUE(messages.empty());
@@ -396,9 +391,75 @@ TEST(Register, APositionThatDoesNotExistGivesZerosAndAnEmptyList) {
         ASSERT_EQ(list.size(), 1u);
         reg.GetFieldWorks(index, field, list, false);
         EXPECT_TRUE(list.empty()) << index;
-        EXPECT_TRUE(std::all_of(field.bytes().begin(), field.bytes().end(), [](std::uint8_t b) {
-            return b == 0;
-        })) << index;
+        EXPECT_EQ(field, FieldRecord()) << index;
+    }
+}
+
+// ---- Whole records only ----------------------------------------------------
+
+TEST(Records, FilesHoldOnlyWholeRecords) {
+    kv4test::FieldSpec a, b;
+    a.fieldNo = 1;
+    b.fieldNo = 2;
+    const std::vector<std::uint8_t> two = kv4test::EncodeFields({a, b});
+    struct Case {
+        std::size_t size;
+        int fields;
+    };
+    const Case cases[] = {{0, 0}, {508, 0}, {509, 1}, {1017, 1}, {1018, 2}, {1020, 2}};
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> bytes = two;
+        bytes.resize(c.size, 0x55);
+        kv4::TOSchlaege reg;
+        reg.LoadFromBytes(bytes, {});
+        EXPECT_EQ(reg.FieldCount(), c.fields) << c.size;
+    }
+
+    kv4test::WorkSpec w;
+    w.fieldNo = 1;
+    std::vector<std::uint8_t> works = kv4test::EncodeWorks({w, w});
+    works.resize(2 * 512 + 511, 0x55);
+    kv4::TOSchlaege reg;
+    reg.LoadFromBytes(two, works);
+    EXPECT_EQ(reg.WorkCount(), 2);
+}
+
+// ---- Reading in chunks ------------------------------------------------------
+
+// Whatever the chunk size, the register is the one the whole files give:
+// records cut by a chunk's end, followers whose head came in the chunk before,
+// and partial records at the end of both files.
+TEST_F(RegisterTest, ChunksGiveTheSameRegisterAsTheWholeFiles) {
+    std::vector<WorkSpec> works;
+    for (int i = 0; i < 7; ++i) {
+        WorkSpec w = Work(1, 0, i, {static_cast<std::uint8_t>(1 + i), 2, 17, 0});
+        w.followerMark = (i == 3 || i == 4) ? 1 : 0;  // head: record 2
+        works.push_back(w);
+    }
+    std::vector<std::uint8_t> fieldBytes =
+        kv4test::EncodeFields({Field(1, 0, "A"), Field(2, 0, "B"), Field(3, 0, "C")});
+    std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(works);
+    fieldBytes.resize(fieldBytes.size() - 100);
+    workBytes.resize(workBytes.size() + 300, 0x55);
+    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
+    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+
+    TOSchlaege whole;
+    whole.LoadFromBytes(fieldBytes, workBytes);
+    ASSERT_EQ(whole.FieldCount(), 2);
+    ASSERT_EQ(whole.WorkCount(), 7);
+    for (const int i : {3, 4}) EXPECT_EQ(whole.Works[i].Date(), (WorkDate{3, 2, 17, 0}));
+
+    // 700: the second record straddles two chunks; 1536: followers 3 and 4
+    // start a chunk whose head came in the one before.
+    for (const std::size_t chunk :
+         {std::size_t(1), std::size_t(509), std::size_t(512), std::size_t(700), std::size_t(1024),
+          std::size_t(1536), kv4::kReadChunkBytes}) {
+        TOSchlaege reg;
+        EXPECT_TRUE(reg.LoadYear(2018, Folder(), chunk).empty()) << chunk;
+        EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
+        EXPECT_EQ(reg.Works, whole.Works) << chunk;
+        EXPECT_EQ(reg.SkipPosition({1, 0}), 0u) << chunk;
     }
 }
 
@@ -461,7 +522,7 @@ void ExpectIndexAgreesWithLiteralRules(const TOSchlaege& reg, std::mt19937& rand
             const std::vector<WorkRecord> expected = LiteralFieldWorks(reg, index, optional);
             ASSERT_EQ(list.size(), expected.size()) << what << " field " << index;
             for (std::size_t i = 0; i < list.size(); ++i) {
-                ASSERT_EQ(list[i].bytes(), expected[i].bytes()) << what << " field " << index;
+                ASSERT_EQ(list[i], expected[i]) << what << " field " << index;
             }
         }
     }

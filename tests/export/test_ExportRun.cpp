@@ -212,3 +212,20 @@ TEST_F(ExportRun, FolderAndOutputFailures) {
         << err_.str();
     EXPECT_TRUE(Entries(out_.path()).empty());
 }
+
+#ifdef __linux__
+// A read error of a farm file does not end the run: the tool says so, with
+// its prefix, and goes on with what was read.
+TEST_F(ExportRun, ReadErrorsOfTheFarmAreWarnings) {
+    kv4::ExportOptions o = Options();
+    kv4test::TempDir copy;
+    fs::copy(farm_->path() / "Daten", copy.path());
+    fs::remove(copy.path() / "ARB2017.DAT");
+    fs::create_symlink("/proc/self/mem", copy.path() / "ARB2017.DAT");
+    o.dataFolder = kv4::PathToUtf8(copy.path());
+    o.nCsv = Out("n.csv");
+    ASSERT_EQ(Run(o), kv4::ExportStatus::Ok) << err_.str();
+    EXPECT_EQ(err_.str(), "kv4-export: Warnung: Fehler beim Lesen der Datei ARB2017.DAT\n");
+    EXPECT_EQ(Entries(out_.path()), (std::vector<std::string>{"n.csv"}));
+}
+#endif

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
+#include "data/TOSchlaege.h"
 #include "support/RecordWriter.h"
 
 namespace {

@@ -7,12 +7,11 @@
 #include <system_error>
 #include <utility>
 
-#include "worksheets/NumberFormat.h"
-#include "worksheets/Recalc.h"
-#include "data/ADECLARE.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "support/RecordWriter.h"
+#include "worksheets/NumberFormat.h"
+#include "worksheets/Recalc.h"
 
 namespace kv4test {
 
@@ -94,9 +93,7 @@ Bytes NKlassenBytes() {
     return bytes;
 }
 
-Bytes Read(const fs::path& file) {
-    return kv4::ReadFileBytes(file).bytes;
-}
+Bytes Read(const fs::path& file) { return kv4::ReadFileBytes(file).bytes; }
 
 // An organic fertilisation and a harvest of field 1, both in `unit` with
 // the product's `groupFactor`: both pass through the unit conversion.
@@ -172,7 +169,7 @@ std::vector<HostileFolder> HostileFolders() {
         for (const auto& entry : fs::directory_iterator(d)) {
             Bytes bytes = Read(entry.path());
             const std::string name = entry.path().filename().string();
-            const std::size_t size = IsFieldFile(name) ? kv4::kFieldRecordSize
+            const std::size_t size = IsFieldFile(name)        ? kv4::kFieldRecordSize
                                      : name == "NKlassen.dat" ? kv4::kNutrientClassRecordSize
                                                               : kv4::kWorkRecordSize;
             if (bytes.size() >= size) bytes.resize(bytes.size() - size / 2);
@@ -201,13 +198,14 @@ std::vector<HostileFolder> HostileFolders() {
     add("LengthBytes255", [](const fs::path& d) {
         WriteSmallFarm(d);
         ForEachYearFile(d, [](const fs::path& f, bool field) {
-            PatchRecords(f, field ? kv4::kFieldRecordSize : kv4::kWorkRecordSize, [field](Bytes& r) {
-                if (field) {
-                    for (const auto& s : kFieldStrings) r[s[0]] = 255;
-                } else {
-                    for (const auto& s : kWorkStrings) r[s[0]] = 255;
-                }
-            });
+            PatchRecords(f, field ? kv4::kFieldRecordSize : kv4::kWorkRecordSize,
+                         [field](Bytes& r) {
+                             if (field) {
+                                 for (const auto& s : kFieldStrings) r[s[0]] = 255;
+                             } else {
+                                 for (const auto& s : kWorkStrings) r[s[0]] = 255;
+                             }
+                         });
         });
         PatchRecords(d / "NKlassen.dat", kv4::kNutrientClassRecordSize, [](Bytes& r) {
             for (std::size_t slot = 0; slot < 8; ++slot) r[1 + 6 * slot] = 255;
@@ -294,7 +292,8 @@ std::vector<HostileFolder> HostileFolders() {
             // The latest sample (the first record) is the only one of 30 kg.
             if (i == 0) {
                 const auto thirty = EncodeReal48(30);
-                std::copy(thirty.begin(), thirty.end(), works2018.begin() + std::ptrdiff_t(at + 126));
+                std::copy(thirty.begin(), thirty.end(),
+                          works2018.begin() + std::ptrdiff_t(at + 126));
             }
             // Every tenth record follows the one before it.
             if (i % 10 == 5) works2018[at + 15] = 1;
@@ -333,18 +332,24 @@ std::vector<HostileFolder> HostileFolders() {
             fs::create_symlink(d / "gibt-es-nicht.DAT", d / name, ec);
         }
     });
-    add("FileWithoutReadPermission", [](const fs::path& d) {
-        WriteSmallFarm(d);
-        for (const char* name : {"ARB2018.DAT", "SCHL2017.DAT", "SONSTIG.DAT"})
-            fs::permissions(d / name, fs::perms::none);
-    }, true);
-    add("ReadOnlyFolderWithPaddedNames", [](const fs::path& d) {
-        WriteSmallFarm(d);
-        fs::rename(d / "FRUCHT.DAT", d / "FRUCHT  .DAT");
-        fs::rename(d / "DUENGER.DAT", d / "DUENGER .DAT");
-        fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec |
-                               fs::perms::group_read | fs::perms::group_exec);
-    }, true);
+    add(
+        "FileWithoutReadPermission",
+        [](const fs::path& d) {
+            WriteSmallFarm(d);
+            for (const char* name : {"ARB2018.DAT", "SCHL2017.DAT", "SONSTIG.DAT"})
+                fs::permissions(d / name, fs::perms::none);
+        },
+        true);
+    add(
+        "ReadOnlyFolderWithPaddedNames",
+        [](const fs::path& d) {
+            WriteSmallFarm(d);
+            fs::rename(d / "FRUCHT.DAT", d / "FRUCHT  .DAT");
+            fs::rename(d / "DUENGER.DAT", d / "DUENGER .DAT");
+            fs::permissions(d, fs::perms::owner_read | fs::perms::owner_exec |
+                                   fs::perms::group_read | fs::perms::group_exec);
+        },
+        true);
     add("PaddedNames", [](const fs::path& d) {
         WriteSmallFarm(d);
         fs::rename(d / "FRUCHT.DAT", d / "FRUCHT  .DAT");
@@ -361,13 +366,12 @@ std::vector<HostileFolder> HostileFolders() {
 
 StartUpResult RunStartUp(const fs::path& folder) {
     StartUpResult result;
-    kv4::SetErrorMessageHook(
-        [&result](const std::string& text) { result.messages.push_back(text); });
     const std::string dataFolder = kv4::WithBackslash(kv4::PathToUtf8(folder));
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, dataFolder);
-    kv4::LoadMasterData(dataFolder);
-    for (std::size_t i = 0; i < 6; ++i) result.masterRecords[i] = kv4::MasterLists[i].size();
+    result.messages = kv4::LoadFarmYears(farm, dataFolder);
+    const kv4::MasterData master = kv4::LoadMasterData(dataFolder);
+    result.messages.insert(result.messages.end(), master.errors.begin(), master.errors.end());
+    for (std::size_t i = 0; i < 6; ++i) result.masterRecords[i] = master.lists[i].size();
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(dataFolder);
     result.classRecords = classes.Records().size();
@@ -380,7 +384,6 @@ StartUpResult RunStartUp(const fs::path& folder) {
             result.recalcError = e.what();
         }
     }
-    kv4::SetErrorMessageHook({});
     return result;
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "worksheets/Fill.h"
 #include "reference/NutrientClasses.h"
+#include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
 
 namespace kv4test {
@@ -33,7 +33,7 @@ std::vector<HostileFolder> HostileFolders();
 // Everything the start-up left: what the library reported, the worksheets
 // and the conversion error that ended the first recalculation, if any.
 struct StartUpResult {
-    std::vector<std::string> messages;  // through the error message hook
+    std::vector<std::string> messages;  // the read errors and failed renames, in order
     bool hasFields2018 = false;
     kv4::Worksheet n = kv4::MakeNWorksheet();
     kv4::Worksheet p = kv4::MakePWorksheet();

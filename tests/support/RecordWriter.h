@@ -71,14 +71,14 @@ void WriteYear(const std::filesystem::path& folder, int year, const std::vector<
 // A fresh empty folder below the system's temporary folder, removed by the
 // destructor.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -132,7 +132,9 @@ CoreSheets CoreFill(const QString& root, char separator) {
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(kv4::WithBackslash(root.toStdString()));
     kv4::FarmData farm;
-    kv4::LoadFarmYears(farm, kv4::WithBackslash((root + QStringLiteral("/Daten")).toStdString()));
+    const kv4::ReadErrors errors = kv4::LoadFarmYears(
+        farm, kv4::WithBackslash((root + QStringLiteral("/Daten")).toStdString()));
+    QTest::qVerify(errors.empty(), "errors.empty()", "", __FILE__, __LINE__);
     CoreSheets s;
     kv4::FillWorksheets(farm, classes, s.n, s.p, separator);
     return s;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -132,10 +132,9 @@ TEST(RegistryWin, WholeTreeFromTheRootLastMatchWins) {
 
     // The start-up step on the user's registry, and the folder as the
     // register uses it.
-    kv4::DataFolder = "X:\\vorher\\";
-    EXPECT_EQ(kv4::LocateDataFolder(), "E:\\Kornavis\\Daten");
-    EXPECT_EQ(kv4::DataFolder, "E:\\Kornavis\\Daten");
-    EXPECT_EQ(kv4::WithBackslash(kv4::DataFolder), "E:\\Kornavis\\Daten\\");
+    const std::string folder = kv4::LocateDataFolder();
+    EXPECT_EQ(folder, "E:\\Kornavis\\Daten");
+    EXPECT_EQ(kv4::WithBackslash(folder), "E:\\Kornavis\\Daten\\");
 }
 
 }  // namespace

@@ -1,0 +1,61 @@
+#pragma once
+// The field register of one harvest year: its fields and works, loaded from
+// the year's two files, and each field's works in date order.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "data/ADECLARE.h"
+#include "data/FileAccess.h"
+
+namespace kv4 {
+
+class TOSchlaege {
+  public:
+    TOSchlaege() = default;  // Create: empty Fields and Works
+
+    // Replaces the content with SCHL<year>.DAT and ARB<year>.DAT of `folder`.
+    // Missing or unopenable files leave the register (or its works) empty
+    // without a message; a read error inside a file keeps what was read and
+    // returns "Fehler beim Lesen der Datei " + file name.
+    // Each file is read in chunks of chunkBytes and decoded as it comes in.
+    [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder,
+                                      std::size_t chunkBytes = kReadChunkBytes);
+
+    // Same, from bytes already in memory (a partial last record is ignored).
+    void LoadFromBytes(std::span<const std::uint8_t> fieldFile,
+                       std::span<const std::uint8_t> workFile);
+
+    // Position of the first field with this key, or -1.
+    int FindField(std::int16_t fieldNo, std::uint8_t subNo) const;
+
+    // Copies field `index` into fieldRecord and that field's works, in date
+    // order, into workList. An index that does not exist gives a zeroed
+    // record and an empty list.
+    void GetFieldWorks(int index, FieldRecord& fieldRecord, std::vector<WorkRecord>& workList,
+                       bool includeOptional) const;
+
+    int FieldCount() const { return static_cast<int>(Fields.size()); }
+    int WorkCount() const { return static_cast<int>(Works.size()); }
+
+    // First position of Works whose key is not smaller than `key` in the
+    // sense of the register's skip (the first record that stops a scan from
+    // position 0 that advances over smaller keys). Uses the index.
+    std::size_t SkipPosition(const FieldKey& key) const;
+
+    std::vector<FieldRecord> Fields;
+    std::vector<WorkRecord> Works;
+
+  private:
+    void BuildIndex();
+    // The index is built by the loaders; Works changed in length since then
+    // (by a caller that fills it directly) is searched without it.
+    bool IndexCurrent() const;
+    // Running maximum of the work keys: the literal skip from position 0
+    // stops at the first position where this reaches the wanted key.
+    std::vector<FieldKey> runningMax_;
+};
+
+}  // namespace kv4
