@@ -11,10 +11,10 @@
 #include <memory>
 #include <string>
 
-#include "worksheets/Recalc.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "worksheets/Worksheet.h"
 #include "app/StringGrid.h"
+#include "app/UKV4_N_Bedarf.h"
+#include "worksheets/Recalc.h"
+#include "worksheets/Worksheet.h"
 
 namespace {
 

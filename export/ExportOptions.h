@@ -27,10 +27,8 @@ struct OutputOption {
 
 // Every output file option, in the order the files are written.
 inline constexpr OutputOption kOutputOptions[] = {
-    {"--n-csv", &ExportOptions::nCsv},
-    {"--p-csv", &ExportOptions::pCsv},
-    {"--n-pdf", &ExportOptions::nPdf},
-    {"--p-pdf", &ExportOptions::pPdf},
+    {"--n-csv", &ExportOptions::nCsv},       {"--p-csv", &ExportOptions::pCsv},
+    {"--n-pdf", &ExportOptions::nPdf},       {"--p-pdf", &ExportOptions::pPdf},
     {"--yields", &ExportOptions::yieldsCsv},
 };
 

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz/FuzzInput.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/Worksheet.h"
-#include "fuzz/FuzzInput.h"
 
 using kv4fuzz::Check;
 using kv4fuzz::PartText;
@@ -70,11 +70,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string removal = kv4::P2O5Removal(p, 1, separator);
     Check(removal == "Error" || IsIntegerText(removal));
 
-    const int nColumns[] = {kv4::ncol::Ertragserwartung, kv4::ncol::BasisErtrag,
-                            kv4::ncol::YieldStep,        kv4::ncol::SurchargeRate,
-                            kv4::ncol::DeductionRate,    kv4::ncol::NSollwert,
-                            kv4::ncol::NMin,             kv4::ncol::Humus,
-                            kv4::ncol::OrgVorjahr,       kv4::ncol::Vorfrucht};
+    const int nColumns[] = {kv4::ncol::Ertragserwartung,
+                            kv4::ncol::BasisErtrag,
+                            kv4::ncol::YieldStep,
+                            kv4::ncol::SurchargeRate,
+                            kv4::ncol::DeductionRate,
+                            kv4::ncol::NSollwert,
+                            kv4::ncol::NMin,
+                            kv4::ncol::Humus,
+                            kv4::ncol::OrgVorjahr,
+                            kv4::ncol::Vorfrucht};
     for (std::size_t k = 0; k < std::size(nColumns); ++k) {
         n.SetCell(nColumns[k], 1, PartText(parts, 5 + k));
         n.SetCell(nColumns[k], 2, PartText(parts, 5 + k));

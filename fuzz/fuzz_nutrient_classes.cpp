@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "reference/NutrientClasses.h"
 #include "fuzz/FuzzInput.h"
+#include "reference/NutrientClasses.h"
 
 using kv4fuzz::Check;
 
@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto query = parts[i].bytes;
         double content = 0;
         if (query.size() >= sizeof content) std::memcpy(&content, query.data(), sizeof content);
-        const std::size_t textStart = query.size() >= sizeof content ? sizeof content : query.size();
+        const std::size_t textStart =
+            query.size() >= sizeof content ? sizeof content : query.size();
         const std::string soil(query.begin() + static_cast<std::ptrdiff_t>(textStart), query.end());
         Check(IsClass(table.ContentClass(soil, content)));
     }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Registry.h"
 #include "fuzz/FuzzInput.h"
+#include "platform/Registry.h"
 
 using kv4fuzz::Check;
 

@@ -14,7 +14,7 @@ inline constexpr std::size_t kNutrientClassRecordSize = 86;
 
 // One kind-2 record as loaded (its 86 bytes, with the factor repair applied).
 class NutrientClassRecord {
-public:
+  public:
     explicit NutrientClassRecord(std::span<const std::uint8_t, kNutrientClassRecordSize> b);
     const std::array<std::uint8_t, kNutrientClassRecordSize>& bytes() const { return bytes_; }
 
@@ -23,12 +23,12 @@ public:
     std::int16_t Factor(int cls) const;        // cls 0..4 = A..E
     double Limit(int cls) const;               // cls 0..3 = A..D
 
-private:
+  private:
     std::array<std::uint8_t, kNutrientClassRecordSize> bytes_;
 };
 
 class NutrientClasses {
-public:
+  public:
     // Replaces the table with the kind-2 records of `bytes`, in file order;
     // a partial last record is ignored.
     void LoadFromBytes(std::span<const std::uint8_t> bytes);
@@ -43,7 +43,7 @@ public:
 
     const std::vector<NutrientClassRecord>& Records() const { return records_; }
 
-private:
+  private:
     std::vector<NutrientClassRecord> records_;
 };
 

@@ -1,8 +1,8 @@
 #include "worksheets/Editing.h"
 
+#include "reference/UFruchtdaten.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
-#include "reference/UFruchtdaten.h"
 
 namespace kv4 {
 

@@ -13,11 +13,11 @@ namespace kv4 {
 // A cell text that is not an integer. Escapes the handler that converted it
 // and is shown in the standard error box.
 class ConversionError : public std::runtime_error {
-public:
+  public:
     explicit ConversionError(const std::string& text);
     const std::string& text() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -4,13 +4,26 @@
 
 namespace kv4 {
 
-const std::array<std::string_view, ncol::Count> NHeadings = {
-    "Schlag", "Frucht",    "ha",    "BasisErtrag", "",          "Ertragserwartung", "N-Sollwert",
-    "Zu-/Abschlag", "N-Min", "Humus", "org-Vorjahr", "Vorfrucht", "N-Bedarf", "", "", ""};
+const std::array<std::string_view, ncol::Count> NHeadings = {"Schlag",
+                                                             "Frucht",
+                                                             "ha",
+                                                             "BasisErtrag",
+                                                             "",
+                                                             "Ertragserwartung",
+                                                             "N-Sollwert",
+                                                             "Zu-/Abschlag",
+                                                             "N-Min",
+                                                             "Humus",
+                                                             "org-Vorjahr",
+                                                             "Vorfrucht",
+                                                             "N-Bedarf",
+                                                             "",
+                                                             "",
+                                                             ""};
 const std::array<int, ncol::Count> NWidths = {133, 142, 64, 59, 19, 64, 64, 64,
                                               64,  64,  64, 64, 64, 20, 20, 20};
 const std::array<std::string_view, pcol::Count> PHeadings = {
-    "Schlag", "Frucht",  "ha",     "Ertragserwartung", "Erntereste", "Gehalt",
+    "Schlag",   "Frucht", "ha",     "Ertragserwartung", "Erntereste", "Gehalt",
     "Bodenart", "Klasse", "Entzug", "Anmerkung",        "",           ""};
 const std::array<int, pcol::Count> PWidths = {133, 142, 64, 64, 64, 64, 64, 64, 64, 270, 0, 0};
 

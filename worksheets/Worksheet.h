@@ -9,7 +9,7 @@
 namespace kv4 {
 
 class Worksheet {
-public:
+  public:
     Worksheet(int colCount, int rowCount);
 
     int ColCount() const { return colCount_; }
@@ -24,7 +24,7 @@ public:
     // Counts every change, so a view can tell whether it must repaint.
     unsigned long long Revision() const { return revision_; }
 
-private:
+  private:
     int colCount_;
     int rowCount_;
     std::vector<std::string> cells_;  // row-major
@@ -43,8 +43,8 @@ inline constexpr int Count = 16;
 // Columns of the P2O5 worksheet.
 namespace pcol {
 inline constexpr int Schlag = 0, Frucht = 1, Ha = 2, Ertragserwartung = 3, Erntereste = 4,
-                     Gehalt = 5, Bodenart = 6, Klasse = 7, Entzug = 8, Anmerkung = 9,
-                     Factor = 10, FactorResidues = 11;
+                     Gehalt = 5, Bodenart = 6, Klasse = 7, Entzug = 8, Anmerkung = 9, Factor = 10,
+                     FactorResidues = 11;
 inline constexpr int Count = 12;
 }  // namespace pcol
 

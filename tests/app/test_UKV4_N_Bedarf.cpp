@@ -11,12 +11,12 @@
 #include <memory>
 #include <stdexcept>
 
-#include "worksheets/NumberFormat.h"
+#include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
 #include "dialogs/Seams.h"
-#include "app/StringGrid.h"
-#include "reference/UFruchtdaten.h"
 #include "guisupport/GuiTestSupport.h"
+#include "reference/UFruchtdaten.h"
+#include "worksheets/NumberFormat.h"
 
 using kv4guitest::ScopedModalHook;
 

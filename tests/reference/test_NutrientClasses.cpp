@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "reference/NutrientClasses.h"
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
+#include "reference/NutrientClasses.h"
 #include "support/RecordWriter.h"
 
 namespace {

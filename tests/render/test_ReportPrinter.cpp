@@ -10,11 +10,11 @@
 #include <QtTest>
 #include <cmath>
 
-#include "worksheets/ReportLayout.h"
-#include "worksheets/Worksheet.h"
-#include "render/ReportPrinter.h"
 #include "app/Translations.h"
 #include "guisupport/PdfReader.h"
+#include "render/ReportPrinter.h"
+#include "worksheets/ReportLayout.h"
+#include "worksheets/Worksheet.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "reference/UFruchtdaten.h"
+#include "support/RecordWriter.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/Worksheet.h"
-#include "reference/UFruchtdaten.h"
-#include "support/RecordWriter.h"
 
 namespace {
 
