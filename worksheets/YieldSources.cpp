@@ -160,7 +160,9 @@ std::string YieldSourceText(const YieldSource& source, char decimalSeparator) {
                        FormatFixed(source.expectation, 0, 0, decimalSeparator) +
                        " dt/ha aus den Ernten von " + Quoted(source.crop) + ":";
     for (const YieldYear& year : source.years) {
-        text += "\n" + std::to_string(year.year) + ": ";
+        text += '\n';
+        text += std::to_string(year.year);
+        text += ": ";
         if (year.harvests == 0) {
             text += "keine Ernte";
             continue;

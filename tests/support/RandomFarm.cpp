@@ -59,7 +59,7 @@ FarmSpec RandomFarm(std::uint32_t seed) {
             keys.push_back(key);
             year.fields.push_back({.fieldNo = key.first,
                                    .subNo = key.second,
-                                   .name = "S" + std::to_string(f),
+                                   .name = std::string("S").append(std::to_string(f)),
                                    .area = chance(5) ? 0 : real(0.1, 40),
                                    .soilType = soils[static_cast<std::size_t>(pick(5))],
                                    .humus = static_cast<std::uint16_t>(35 + pick(10)),
