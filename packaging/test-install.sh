@@ -149,4 +149,5 @@ if command -v man >/dev/null; then
   [ -z "$warnings" ] || fail "Handbuchseite: $warnings"
 fi
 [ -f "/usr/share/doc/$package/README.md" ] || fail "README fehlt."
+[ -f "/usr/share/doc/$package/copyright" ] || fail "Copyright-Datei fehlt."
 echo "Desktop-Eintrag, Metainfo, Symbole, Handbuchseite: in Ordnung"
