@@ -1,8 +1,13 @@
 #include "data/TOSchlaege.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace kv4 {
 
@@ -31,6 +36,23 @@ void AppendWorks(std::vector<WorkRecord>& works, std::span<const std::uint8_t> b
     }
 }
 
+// A year's work list is written once, front to back, into fresh memory. On
+// Linux, huge pages make that one page fault per 2 MiB instead of one per
+// 4 KiB, which is most of what a large farm's load costs. Only a hint: where
+// the system has none to give, nothing changes.
+void AdviseHugePages(const void* data, std::size_t bytes) {
+#ifdef __linux__
+    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 // Streams one file of the year into `records`; false when it is missing or
 // cannot be opened, which is no error worth a message. A read error is added
 // to `errors`, and the records read before it are kept.
@@ -45,6 +67,7 @@ bool LoadYearFile(const std::string& folder, const std::string& name, std::size_
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(*path, ec);
     if (!ec) records.reserve(static_cast<std::size_t>(std::min(size, kMaxDataFileBytes) / Size));
+    AdviseHugePages(records.data(), records.capacity() * sizeof(Record));
     const FileContent::Status status = ReadFileRecords(
         *path, Size, [&](std::span<const std::uint8_t> bytes) { append(records, bytes); },
         chunkBytes);
