@@ -6,16 +6,13 @@
 #include <string_view>
 #include <utility>
 
+#include "data/ADECLARE.h"
+#include "data/TextEncoding.h"
 #include "worksheets/NumberFormat.h"
 
 namespace kv4 {
 
 namespace {
-
-constexpr int kYears[] = {2017, 2016, 2015};
-
-// The room of a harvest record's crop name, in characters.
-constexpr std::size_t kCropNameRoom = 15;
 
 constexpr const char* kAbove =
     "\xC3\xBC"
@@ -30,14 +27,6 @@ std::string Harvests(long long count) {
 
 std::string Quoted(std::string_view text) {
     return "\xE2\x80\x9E" + std::string(text) + "\xE2\x80\x9C";  // „text“
-}
-
-// Texts come from Windows-1252 records, so a character is one code point.
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char c : utf8)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-    return count;
 }
 
 // The crop name with leading and trailing blanks removed and the letters of
@@ -109,12 +98,14 @@ void AddYearHints(const YieldExpectation& expectation, YieldSource& source, char
 
 void AddCropTextHints(YieldExpectation& expectation, const NameIndex& index, YieldSource& source,
                       char separator) {
-    const std::size_t length = CharacterCount(source.crop);
-    if (length > kCropNameRoom) {
+    // Counted as the record counts it: one byte a character in Windows-1252.
+    const std::size_t length = Utf8ToCp1252(source.crop).size();
+    if (length > work_offset::CropNameRoom) {
         source.hints.push_back("Fruchtname mit " + std::to_string(length) +
                                " Zeichen: Ernten tragen h\xC3\xB6"
                                "chstens " +
-                               std::to_string(kCropNameRoom) + ", keine Ernte kann zu ihm passen");
+                               std::to_string(work_offset::CropNameRoom) +
+                               ", keine Ernte kann zu ihm passen");
     }
     for (const YieldYear& year : source.years)
         if (year.harvests > 0) return;
@@ -141,7 +132,7 @@ std::vector<YieldSource> ListYieldSources(YieldExpectation& expectation, const W
         source.expectation = expectation.Of(source.crop);
         for (std::size_t y = 0; y < 3; ++y) {
             YieldYear& year = source.years[y];
-            year.year = kYears[y];
+            year.year = kFarmYears[y + 1];  // 2017, 2016, 2015
             const auto it = expectation.Year(y).find(source.crop);
             if (it == expectation.Year(y).end()) continue;
             year.harvests = it->second.harvests;
