@@ -89,29 +89,15 @@ bool EntryExists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, ec));
 }
 
+// The whole file (up to maxBytes) through the record reader, one byte a record.
 FileContent ReadFileBytes(const fs::path& path, std::uintmax_t maxBytes) {
     FileContent content;
-    std::error_code ec;
-    // fopen succeeds on a folder where the system allows it; reading one
-    // then fails, which would look like a damaged file.
-    if (fs::is_directory(path, ec)) return content;
-    const FilePtr file = OpenForReading(path);
-    if (!file) return content;
-
-    constexpr std::size_t kChunk = 64 * 1024;
-    content.status = FileContent::Status::Ok;
-    while (content.bytes.size() < maxBytes) {
-        const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uintmax_t>(kChunk, maxBytes - content.bytes.size()));
-        const std::size_t old = content.bytes.size();
-        content.bytes.resize(old + want);
-        const std::size_t got = std::fread(content.bytes.data() + old, 1, want, file.get());
-        content.bytes.resize(old + got);
-        if (got < want) {
-            if (std::ferror(file.get())) content.status = FileContent::Status::ReadError;
-            break;
-        }
-    }
+    content.status = ReadFileRecords(
+        path, 1,
+        [&content](std::span<const std::uint8_t> bytes) {
+            content.bytes.insert(content.bytes.end(), bytes.begin(), bytes.end());
+        },
+        64 * 1024, maxBytes);
     return content;
 }
 
@@ -120,6 +106,8 @@ FileContent::Status ReadFileRecords(
     const std::function<void(std::span<const std::uint8_t> records)>& records,
     std::size_t chunkBytes, std::uintmax_t maxBytes) {
     std::error_code ec;
+    // fopen succeeds on a folder where the system allows it; reading one
+    // then fails, which would look like a damaged file.
     if (fs::is_directory(path, ec)) return FileContent::Status::NotOpenable;
     const FilePtr file = OpenForReading(path);
     if (!file) return FileContent::Status::NotOpenable;

@@ -90,8 +90,7 @@ std::optional<ExportFailure> LoadClasses(const std::string& nutrientFile, Nutrie
         return Failed("Die N\xC3\xA4hrstoffklassentabelle " + Quoted(nutrientFile) +
                       " kann nicht gelesen werden.");
     if (content.status == FileContent::Status::ReadError)
-        log.Warn("Fehler beim Lesen der Datei " + nutrientFile +
-                 "; die Tabelle endet beim letzten gelesenen Satz.");
+        log.Warn(ReadErrorText(nutrientFile) + "; die Tabelle endet beim letzten gelesenen Satz.");
     classes.LoadFromBytes(content.bytes);
     return std::nullopt;
 }
