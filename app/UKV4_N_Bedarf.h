@@ -26,7 +26,6 @@ class TTFormInfo;
 
 namespace kv4 {
 class NutrientClasses;
-struct FarmData;
 }  // namespace kv4
 
 class TForm1 : public QWidget {
@@ -142,7 +141,6 @@ class TForm1 : public QWidget {
     std::unique_ptr<kv4::NutrientClasses> nutrientClasses_;
     // Start-up: the four field registers, loaded by FormShow and kept for
     // the whole run.
-    std::unique_ptr<kv4::FarmData> farm_;
     StartUp startUp_;
     struct EditorCell {
         kv4gui::TStringGrid* grid = nullptr;

@@ -22,6 +22,7 @@
 #include "dialogs/Zugang.h"
 #include "platform/Registry.h"
 #include "render/QtText.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/YieldSources.h"
 
@@ -86,15 +87,20 @@ void TForm1::FormShow() {
     DataFolder = kv4::WithBackslash(kv4gui::ToStdString(zugang->GetFolder()));
 
     // 3. The field registers, the harvest year first; a year's read errors
-    //    are shown before the next year is read.
-    farm_ = std::make_unique<kv4::FarmData>();
-    for (const std::uint16_t year : kv4::kFarmYears) {
-        kv4::ReadErrors errors;
-        {
-            const WaitCursor busy;
-            errors = kv4::LoadFarmYear(*farm_, year, DataFolder);
+    //    are shown before the next year is read. One register reads the
+    //    years in turn: the worksheets need a year's works only while it is
+    //    taken into the digest.
+    kv4::FarmDigest farm;
+    {
+        kv4::TOSchlaege yearRegister;
+        for (const std::uint16_t year : kv4::kFarmYears) {
+            kv4::ReadErrors errors;
+            {
+                const WaitCursor busy;
+                errors = farm.LoadYear(year, DataFolder, yearRegister);
+            }
+            ShowReadErrors(errors);
         }
-        ShowReadErrors(errors);
     }
 
     // 4. The master data, after the repair of the padded names. Looked up in
@@ -110,7 +116,7 @@ void TForm1::FormShow() {
     ShowReadErrors(masterErrors);
 
     // 5. Without fields of 2018 there is nothing to fill.
-    if (!farm_->HasFields2018()) {
+    if (!farm.HasFields2018()) {
         kv4gui::ShowErrorMessage(this, std::string(kv4::kNoFields2018Message));
         return;
     }
@@ -119,8 +125,8 @@ void TForm1::FormShow() {
     //    on screen.
     std::optional<kv4::YieldExpectation> expectation;
     try {
-        expectation.emplace(kv4::FillWorksheets(*farm_, NutrientClassTable(), nSheet_, pSheet_,
-                                                DecimalSeparator()));
+        expectation.emplace(
+            kv4::FillWorksheets(farm, NutrientClassTable(), nSheet_, pSheet_, DecimalSeparator()));
     } catch (...) {
         WorksheetsChanged();
         throw;

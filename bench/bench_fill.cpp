@@ -22,6 +22,7 @@
 #include "reference/NutrientClasses.h"
 #include "support/LargeFarm.h"
 #include "support/RecordWriter.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
 
@@ -55,7 +56,7 @@ double SecondsSince(Clock::time_point start) {
 int LoadChild(const std::string& folder) {
     const long startKb = StatusKb("VmRSS");
     const Clock::time_point start = Clock::now();
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     const kv4::ReadErrors errors = kv4::LoadFarmYears(farm, folder);
     const double loadSeconds = SecondsSince(start);
     kv4::Worksheet n = kv4::MakeNWorksheet();

@@ -114,19 +114,20 @@ FileContent::Status ReadFileRecords(
     // Straight into our buffer: the stream's own would copy every byte once more.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
-    std::vector<std::uint8_t> buffer(std::max(chunkBytes, recordSize));
+    // Not zeroed first: only bytes that were read are ever handed on.
+    const std::size_t bufferBytes = std::max(chunkBytes, recordSize);
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(bufferBytes);
     std::size_t held = 0;  // the start of a record cut by the last chunk's end
     std::uintmax_t total = 0;
     while (total < maxBytes) {
         const std::size_t want = static_cast<std::size_t>(
-            std::min<std::uintmax_t>(buffer.size() - held, maxBytes - total));
-        const std::size_t got = std::fread(buffer.data() + held, 1, want, file.get());
+            std::min<std::uintmax_t>(bufferBytes - held, maxBytes - total));
+        const std::size_t got = std::fread(buffer.get() + held, 1, want, file.get());
         total += got;
         held += got;
         const std::size_t whole = held - held % recordSize;
-        if (whole > 0) records(std::span<const std::uint8_t>(buffer.data(), whole));
-        std::copy(buffer.begin() + static_cast<std::ptrdiff_t>(whole),
-                  buffer.begin() + static_cast<std::ptrdiff_t>(held), buffer.begin());
+        if (whole > 0) records(std::span<const std::uint8_t>(buffer.get(), whole));
+        std::copy(buffer.get() + whole, buffer.get() + held, buffer.get());
         held -= whole;
         if (got < want) {
             if (std::ferror(file.get())) return FileContent::Status::ReadError;

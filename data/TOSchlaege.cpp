@@ -5,9 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
+#include "data/FreshMemory.h"
 
 namespace kv4 {
 
@@ -18,7 +16,7 @@ FieldKey KeyOf(const WorkRecord& work) { return {work.FieldNo(), work.SubNo()}; 
 
 // Records are decoded straight from the bytes as they arrive, so no copy of
 // a file is ever held.
-void AppendFields(std::vector<FieldRecord>& fields, std::span<const std::uint8_t> bytes) {
+void AppendFields(TOSchlaege::FieldList& fields, std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; bytes.size() - at >= kFieldRecordSize; at += kFieldRecordSize) {
         fields.emplace_back(bytes.subspan(at).first<kFieldRecordSize>());
     }
@@ -27,7 +25,7 @@ void AppendFields(std::vector<FieldRecord>& fields, std::span<const std::uint8_t
 // Each follower takes the date of the record before it, which already holds
 // the date of its chain's head: so every follower of a chain gets that date,
 // wherever a chunk of the file ended.
-void AppendWorks(std::vector<WorkRecord>& works, std::span<const std::uint8_t> bytes) {
+void AppendWorks(TOSchlaege::WorkList& works, std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
         WorkRecord& work = works.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
         if (work.FollowerMark() == 1 && works.size() > 1) {
@@ -36,30 +34,13 @@ void AppendWorks(std::vector<WorkRecord>& works, std::span<const std::uint8_t> b
     }
 }
 
-// A year's work list is written once, front to back, into fresh memory. On
-// Linux, huge pages make that one page fault per 2 MiB instead of one per
-// 4 KiB, which is most of what a large farm's load costs. Only a hint: where
-// the system has none to give, nothing changes.
-void AdviseHugePages(const void* data, std::size_t bytes) {
-#ifdef __linux__
-    constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t begin = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
-
 // Streams one file of the year into `records`; false when it is missing or
 // cannot be opened, which is no error worth a message. A read error is added
 // to `errors`, and the records read before it are kept.
-template <class Record, std::size_t Size>
+template <std::size_t Size, class List>
 bool LoadYearFile(const std::string& folder, const std::string& name, std::size_t chunkBytes,
-                  std::vector<Record>& records, ReadErrors& errors,
-                  void (*append)(std::vector<Record>&, std::span<const std::uint8_t>)) {
+                  List& records, ReadErrors& errors,
+                  void (*append)(List&, std::span<const std::uint8_t>)) {
     const auto path = FindDataFile(folder, name);
     if (!path) return false;
     // Room for every record at once: growing the list would move it and,
@@ -67,7 +48,6 @@ bool LoadYearFile(const std::string& folder, const std::string& name, std::size_
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(*path, ec);
     if (!ec) records.reserve(static_cast<std::size_t>(std::min(size, kMaxDataFileBytes) / Size));
-    AdviseHugePages(records.data(), records.capacity() * sizeof(Record));
     const FileContent::Status status = ReadFileRecords(
         *path, Size, [&](std::span<const std::uint8_t> bytes) { append(records, bytes); },
         chunkBytes);
@@ -87,13 +67,79 @@ ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
 
     const std::string yearText = std::to_string(year);
     // Without a field file the work file is not looked at.
-    if (!LoadYearFile<FieldRecord, kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes,
-                                                     Fields, errors, AppendFields)) {
+    if (!LoadYearFile<kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes, Fields,
+                                        errors, AppendFields)) {
         return errors;
     }
-    LoadYearFile<WorkRecord, kWorkRecordSize>(folder, "ARB" + yearText + ".DAT", chunkBytes, Works,
-                                              errors, AppendWorks);
+    LoadYearFile<kWorkRecordSize>(folder, "ARB" + yearText + ".DAT", chunkBytes, Works, errors,
+                                  AppendWorks);
     BuildIndex();
+    return errors;
+}
+
+std::optional<ReadErrors> TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
+                                                 const RunVisitor& run, std::size_t chunkBytes) {
+    ReadErrors errors;
+    Fields.clear();
+    Works.clear();
+    BuildIndex();
+
+    const std::string yearText = std::to_string(year);
+    if (!LoadYearFile<kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes, Fields,
+                                        errors, AppendFields)) {
+        return errors;
+    }
+    const std::string name = "ARB" + yearText + ".DAT";
+    const auto path = FindDataFile(folder, name);
+    if (!path) return errors;
+
+    std::vector<FieldKey> fieldKeys;
+    fieldKeys.reserve(Fields.size());
+    for (const FieldRecord& field : Fields) fieldKeys.push_back(KeyOf(field));
+    std::sort(fieldKeys.begin(), fieldKeys.end());
+
+    std::vector<WorkRecord> current;  // the works of the key being read
+    FieldKey currentKey;
+    WorkDate previousDate{};
+    bool inOrder = true;
+    const auto handOut = [&] {
+        if (!current.empty() &&
+            std::binary_search(fieldKeys.begin(), fieldKeys.end(), currentKey)) {
+            run(currentKey, current);
+        }
+        current.clear();
+    };
+    bool first = true;
+    const FileContent::Status status = ReadFileRecords(
+        *path, kWorkRecordSize,
+        [&](std::span<const std::uint8_t> bytes) {
+            for (std::size_t at = 0; inOrder && bytes.size() - at >= kWorkRecordSize;
+                 at += kWorkRecordSize) {
+                WorkRecord& work = current.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
+                // A follower takes the date of the record before it, as in AppendWorks.
+                if (work.FollowerMark() == 1 && !first) work.SetDate(previousDate);
+                previousDate = work.Date();
+                const FieldKey key = KeyOf(work);
+                if (!first && key != currentKey) {
+                    if (key < currentKey) {
+                        inOrder = false;
+                        return;
+                    }
+                    // The new key's first work moves to the front of the next run.
+                    const WorkRecord next = work;
+                    current.pop_back();
+                    handOut();
+                    current.push_back(next);
+                }
+                currentKey = key;
+                first = false;
+            }
+        },
+        chunkBytes);
+    if (!inOrder) return std::nullopt;
+    if (status == FileContent::Status::NotOpenable) return errors;
+    handOut();
+    if (status == FileContent::Status::ReadError) errors.push_back(ReadErrorText(name));
     return errors;
 }
 
@@ -109,15 +155,15 @@ void TOSchlaege::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
 }
 
 void TOSchlaege::BuildIndex() {
-    runningMax_.clear();
-    runningMax_.reserve(Works.size());
-    for (const WorkRecord& work : Works) {
-        const FieldKey key = KeyOf(work);
-        runningMax_.push_back(runningMax_.empty() ? key : std::max(runningMax_.back(), key));
+    rises_.clear();
+    for (std::size_t i = 0; i < Works.size(); ++i) {
+        const FieldKey key = KeyOf(Works[i]);
+        if (rises_.empty() || rises_.back().key < key) rises_.push_back({i, key});
     }
+    indexedWorks_ = Works.size();
 }
 
-bool TOSchlaege::IndexCurrent() const { return runningMax_.size() == Works.size(); }
+bool TOSchlaege::IndexCurrent() const { return indexedWorks_ == Works.size(); }
 
 int TOSchlaege::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
     for (std::size_t i = 0; i < Fields.size(); ++i) {
@@ -130,11 +176,11 @@ int TOSchlaege::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
 
 std::size_t TOSchlaege::SkipPosition(const FieldKey& key) const {
     if (IndexCurrent()) {
-        // The scan from 0 stops at the first record whose key is not smaller;
-        // before it every key, and so the running maximum, is smaller.
-        const auto stop = std::partition_point(runningMax_.begin(), runningMax_.end(),
-                                               [&key](const FieldKey& max) { return max < key; });
-        return static_cast<std::size_t>(stop - runningMax_.begin());
+        // The scan from 0 stops at the first record whose key is not smaller:
+        // the first place where the running maximum of the keys reaches it.
+        const auto stop = std::partition_point(rises_.begin(), rises_.end(),
+                                               [&key](const Rise& rise) { return rise.key < key; });
+        return stop == rises_.end() ? Works.size() : stop->position;
     }
     std::size_t i = 0;
     while (i < Works.size() && KeyOf(Works[i]) < key) ++i;

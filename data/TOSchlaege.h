@@ -3,12 +3,15 @@
 // the year's two files, and each field's works in date order.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "data/ADECLARE.h"
 #include "data/FileAccess.h"
+#include "data/FreshMemory.h"
 
 namespace kv4 {
 
@@ -23,6 +26,20 @@ class TOSchlaege {
     // Each file is read in chunks of chunkBytes and decoded as it comes in.
     [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder,
                                       std::size_t chunkBytes = kReadChunkBytes);
+
+    // LoadYear without keeping the works: the fields are loaded, and each
+    // run of one field key's works goes to `run` as soon as it is complete,
+    // for as long as the work file keeps its keys in ascending order, as the
+    // farm product writes it. Then each run is exactly the works GetFieldWorks
+    // starts from for that key. Only keys of the year's fields are handed
+    // out, each once; Works stays empty. Returns the read errors, or nothing
+    // when a key is smaller than the one before it: the runs handed out are
+    // then not the register's, and the caller loads the year with LoadYear.
+    using RunVisitor = std::function<void(const FieldKey& key, std::span<const WorkRecord> run)>;
+    [[nodiscard]] std::optional<ReadErrors> StreamYear(std::uint16_t year,
+                                                       const std::string& folder,
+                                                       const RunVisitor& run,
+                                                       std::size_t chunkBytes = kReadChunkBytes);
 
     // Same, from bytes already in memory (a partial last record is ignored).
     void LoadFromBytes(std::span<const std::uint8_t> fieldFile,
@@ -45,17 +62,26 @@ class TOSchlaege {
     // position 0 that advances over smaller keys). Uses the index.
     std::size_t SkipPosition(const FieldKey& key) const;
 
-    std::vector<FieldRecord> Fields;
-    std::vector<WorkRecord> Works;
+    using FieldList = std::vector<FieldRecord, BlockAllocator<FieldRecord>>;
+    FieldList Fields;
+    // A year's works: the one large list of a load.
+    using WorkList = std::vector<WorkRecord, BlockAllocator<WorkRecord>>;
+    WorkList Works;
 
   private:
     void BuildIndex();
     // The index is built by the loaders; Works changed in length since then
     // (by a caller that fills it directly) is searched without it.
     bool IndexCurrent() const;
-    // Running maximum of the work keys: the literal skip from position 0
-    // stops at the first position where this reaches the wanted key.
-    std::vector<FieldKey> runningMax_;
+    // Where the running maximum of the work keys rises, in file order: the
+    // literal skip from position 0 stops at the first position where that
+    // maximum reaches the wanted key. A file in key order rises once a field.
+    struct Rise {
+        std::size_t position;
+        FieldKey key;
+    };
+    std::vector<Rise> rises_;
+    std::size_t indexedWorks_ = 0;
 };
 
 }  // namespace kv4

@@ -13,6 +13,7 @@
 #include "export/WorksheetCsv.h"
 #include "export/YieldsCsv.h"
 #include "reference/NutrientClasses.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -164,7 +165,7 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
                                                   const NutrientClasses& classes,
                                                   char decimalSeparator, ExportWorksheets& out) {
     if (auto failure = CheckDataFolder(dataFolder)) return failure;
-    FarmData farm;
+    FarmDigest farm;
     out.readErrors = LoadFarmYears(farm, WithBackslash(dataFolder));
     if (!farm.HasFields2018()) return Failed(std::string(kNoFields2018Message));
     YieldExpectation expectation = FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);

@@ -6,95 +6,18 @@
 #include <utility>
 #include <vector>
 
+#include "worksheets/FarmDigest.h"
 #include "worksheets/NumberFormat.h"
 
 namespace kv4 {
 
 namespace {
 
-constexpr std::uint8_t kDecitonnes = 2;
 constexpr std::uint8_t kStatusNoRow = 0x01;
 constexpr std::uint16_t kHumusLimit = 40;  // tenths of a percent
 
-// Yields, sums and areas of one year, per crop name. The sums are added in
-// the order a crop-by-crop scan adds them: fields in register order (a
-// duplicated key collects the same works again), works in their date order.
-// Floating-point sums depend on that order, so it must not change.
-YieldExpectation::YearSums HarvestSums(const TOSchlaege& year) {
-    YieldExpectation::YearSums sums;
-    std::vector<CollectedWork> works;
-    for (const FieldRecord& field : year.Fields) {
-        CollectWorks(year, field, works);
-        for (const CollectedWork& c : works) {
-            const WorkRecord& work = *c.work;
-            if (work.WorkType() != kWorkTypeHarvest) continue;
-            const double area = work.PartAreaMark() == 0 ? field.Area() : work.WorkedArea();
-            YieldExpectation::Sums& s = sums[work.CropName()];
-            const double amount = work.Amount();
-            s.yield += UnitFactor(work.Unit(), kDecitonnes, &work) * amount * area;
-            s.area += area;
-            ++s.harvests;
-            if (amount == 0) {
-                ++s.withoutAmount;
-                s.areaWithoutAmount += area;
-            } else {
-                s.areaWithAmount += area;
-            }
-        }
-    }
-    return sums;
-}
-
-// First position of each field key, as the register's linear search finds it.
-class FirstPositions {
-  public:
-    explicit FirstPositions(const TOSchlaege& year) {
-        positions_.reserve(static_cast<std::size_t>(year.FieldCount()));
-        for (int i = 0; i < year.FieldCount(); ++i) {
-            const FieldRecord& field = year.Fields[static_cast<std::size_t>(i)];
-            positions_.emplace(Key(field.FieldNo(), field.SubNo()), i);  // keeps the first
-        }
-    }
-    int Find(std::int16_t fieldNo, std::uint8_t subNo) const {
-        const auto it = positions_.find(Key(fieldNo, subNo));
-        return it == positions_.end() ? -1 : it->second;
-    }
-
-  private:
-    static std::uint32_t Key(std::int16_t fieldNo, std::uint8_t subNo) {
-        return (static_cast<std::uint32_t>(static_cast<std::uint16_t>(fieldNo)) << 8) | subNo;
-    }
-    std::unordered_map<std::uint32_t, int> positions_;
-};
-
-// The latest N-min sample of the list as a deduction; empty without one.
-std::string NminText(const std::vector<CollectedWork>& works, char separator) {
-    std::string text;
-    for (const CollectedWork& c : works) {
-        const WorkRecord& work = *c.work;
-        if (work.WorkType() != kWorkTypeFertilisation || work.NminMark() == 0) continue;
-        text =
-            FormatFixed(-(work.Nutrient1() + work.Nutrient2() + work.Nutrient3()), 2, 0, separator);
-    }
-    return text;
-}
-
-// Minus a tenth of the organic N applied to the whole field in the year before.
-std::string OrganicText(const std::vector<CollectedWork>& works, char separator) {
-    double sum = 0;
-    for (const CollectedWork& c : works) {
-        const WorkRecord& work = *c.work;
-        if (work.OrganicMark() != 0 && work.WorkType() == kWorkTypeFertilisation &&
-            work.OrganicProductMark() != 0 && work.PartAreaMark() == 0) {
-            sum += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * work.Nutrient1();
-        }
-    }
-    return FormatFixed((-1 * sum) / 10, 5, 0, separator);
-}
-
 void WriteRow(Worksheet& n, Worksheet& p, int r, const FieldRecord& field,
-              const std::vector<CollectedWork>& works2018, const NutrientClasses& classes,
-              char separator) {
+              const NutrientClasses& classes, char separator) {
     const std::string name = field.Name();
     const std::string crop = field.Crop();
     const std::string area = FormatFixed(field.Area(), 5, 2, separator);
@@ -116,8 +39,6 @@ void WriteRow(Worksheet& n, Worksheet& p, int r, const FieldRecord& field,
     p.SetCell(pcol::Factor, r, "0");
     p.SetCell(pcol::FactorResidues, r, "0");
 
-    std::string nmin = NminText(works2018, separator);
-    if (!nmin.empty()) n.SetCell(ncol::NMin, r, std::move(nmin));
     if (field.Humus() > kHumusLimit) n.SetCell(ncol::Humus, r, "-20");
 }
 
@@ -130,41 +51,43 @@ std::uint32_t CollectedWork::DateKey(const WorkRecord& work) {
 
 namespace {
 
-// A field's run of works in the register: [begin, end).
-struct Run {
-    std::size_t begin;
-    std::size_t end;
-};
-
-Run RunOf(const TOSchlaege& year, const FieldKey& key) {
-    Run run{year.SkipPosition(key), 0};
-    run.end = run.begin;
-    while (run.end < year.Works.size()) {
-        const WorkRecord& work = year.Works[run.end];
+// A field's run of works in the register.
+std::span<const WorkRecord> RunOf(const TOSchlaege& year, const FieldKey& key) {
+    const std::size_t begin = year.SkipPosition(key);
+    std::size_t end = begin;
+    while (end < year.Works.size()) {
+        const WorkRecord& work = year.Works[end];
         if (FieldKey{work.FieldNo(), work.SubNo()} != key) break;
-        ++run.end;
+        ++end;
     }
-    return run;
+    return std::span<const WorkRecord>(year.Works.data() + begin, end - begin);
 }
 
 // The place rule of the register, on a plain list: fine for the few dozen
 // works a field has.
-void CollectSmallRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
-    std::size_t p = 0;  // behind the record inserted last
-    for (std::size_t i = run.begin; i < run.end; ++i) {
-        const WorkRecord& work = year.Works[i];
+void CollectSmallRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& list) {
+    std::size_t p = 0;         // behind the record inserted last
+    std::uint32_t latest = 0;  // the latest date of a placeable record in the list
+    for (const WorkRecord& work : run) {
         const std::uint8_t optional = work.OptionalMark();
         if (optional == 1) continue;
         const std::uint32_t date = CollectedWork::DateKey(work);
         if (optional == 0 && work.FollowerMark() != 1) {
             // Behind every placeable record that is not later: equal dates keep
             // their file order, followers and optional records stay where they are.
-            const auto later = std::find_if(
-                list.begin(), list.end(),
-                [date](const CollectedWork& c) { return c.placeable && c.date > date; });
-            p = static_cast<std::size_t>(later - list.begin());
+            // Works mostly come in date order: then none is later, and the
+            // place is the end without a search.
+            if (date >= latest) {
+                p = list.size();
+            } else {
+                const auto later = std::find_if(
+                    list.begin(), list.end(),
+                    [date](const CollectedWork& c) { return c.placeable && c.date > date; });
+                p = static_cast<std::size_t>(later - list.begin());
+            }
         }
         list.insert(list.begin() + static_cast<std::ptrdiff_t>(p), {&work, date, optional == 0});
+        if (optional == 0) latest = std::max(latest, date);
         ++p;
     }
 }
@@ -244,11 +167,10 @@ class BlockList {
     std::vector<Block> blocks_;
 };
 
-void CollectLargeRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>& list) {
+void CollectLargeRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& list) {
     BlockList blocks;
     BlockList::Place p{0, 0};
-    for (std::size_t i = run.begin; i < run.end; ++i) {
-        const WorkRecord& work = year.Works[i];
+    for (const WorkRecord& work : run) {
         const std::uint8_t optional = work.OptionalMark();
         if (optional == 1) continue;
         const std::uint32_t date = CollectedWork::DateKey(work);
@@ -260,15 +182,18 @@ void CollectLargeRun(const TOSchlaege& year, Run run, std::vector<CollectedWork>
 
 }  // namespace
 
+void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& list) {
+    list.clear();
+    if (run.size() <= kLargeRun) {
+        CollectSmallRun(run, list);
+    } else {
+        CollectLargeRun(run, list);
+    }
+}
+
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list) {
-    list.clear();
-    const Run run = RunOf(year, FieldKey{field.FieldNo(), field.SubNo()});
-    if (run.end - run.begin <= kLargeRun) {
-        CollectSmallRun(year, run, list);
-    } else {
-        CollectLargeRun(year, run, list);
-    }
+    CollectRun(RunOf(year, FieldKey{field.FieldNo(), field.SubNo()}), list);
 }
 
 ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year, const std::string& folder) {
@@ -289,8 +214,21 @@ ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder) {
     return errors;
 }
 
+namespace {
+
+FarmDigest DigestOf(const FarmData& farm) {
+    FarmDigest digest;
+    digest.Take(2018, farm.Year2018);
+    digest.Take(2017, farm.Year2017);
+    digest.Take(2016, farm.Year2016);
+    digest.Take(2015, farm.Year2015);
+    return digest;
+}
+
+}  // namespace
+
 YieldExpectation::YieldExpectation(const FarmData& farm)
-    : years_{HarvestSums(farm.Year2017), HarvestSums(farm.Year2016), HarvestSums(farm.Year2015)} {}
+    : YieldExpectation(DigestOf(farm).Harvests()) {}
 
 double YieldExpectation::Of(const std::string& crop) {
     if (const auto it = memo_.find(crop); it != memo_.end()) return it->second;
@@ -313,32 +251,32 @@ double YieldExpectation::Of(const std::string& crop) {
     return result;
 }
 
-YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
+YieldExpectation FillWorksheets(const FarmDigest& farm, const NutrientClasses& classes,
                                 Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator) {
-    const FirstPositions positions2017(farm.Year2017);
-    std::vector<CollectedWork> works;
+    const auto listed = std::count_if(
+        farm.Fields2018().begin(), farm.Fields2018().end(),
+        [](const FarmDigest::Field& row) { return (row.field.StatusBits() & kStatusNoRow) == 0; });
+    nSheet.Reserve(nSheet.RowCount() + static_cast<int>(listed));
+    pSheet.Reserve(std::max(pSheet.RowCount(), nSheet.RowCount() + static_cast<int>(listed)));
     int r = 1;
-    for (const FieldRecord& field : farm.Year2018.Fields) {
+    for (const FarmDigest::Field& row : farm.Fields2018()) {
+        const FieldRecord& field = row.field;
         if ((field.StatusBits() & kStatusNoRow) != 0) continue;
-        CollectWorks(farm.Year2018, field, works);
         nSheet.SetRowCount(nSheet.RowCount() + 1);
         pSheet.SetRowCount(nSheet.RowCount());
-        WriteRow(nSheet, pSheet, r, field, works, classes, decimalSeparator);
-
-        // Absent in 2017: nothing counted, the cell still shows 0.
-        works.clear();
-        const int previous = positions2017.Find(field.FieldNo(), field.SubNo());
-        if (previous >= 0) {
-            CollectWorks(farm.Year2017, farm.Year2017.Fields[static_cast<std::size_t>(previous)],
-                         works);
-        }
-        nSheet.SetCell(ncol::OrgVorjahr, r, OrganicText(works, decimalSeparator));
+        WriteRow(nSheet, pSheet, r, field, classes, decimalSeparator);
+        if (row.hasNmin)
+            nSheet.SetCell(ncol::NMin, r, FormatFixed(row.nmin, 2, 0, decimalSeparator));
+        // Minus a tenth of the organic N of the year before; a field absent
+        // in 2017 counts nothing, and the cell still shows 0.
+        const double sum = farm.Organic2017(field);
+        nSheet.SetCell(ncol::OrgVorjahr, r, FormatFixed((-1 * sum) / 10, 5, 0, decimalSeparator));
         ++r;
     }
 
     // Every row of the N worksheet, the empty trailing row included; with no
     // listed field that is row 1 alone, whatever the P2O5 worksheet holds.
-    YieldExpectation expectation(farm);
+    YieldExpectation expectation(farm.Harvests());
     for (int row = 1; row < nSheet.RowCount(); ++row) {
         const std::string crop = nSheet.Cells(ncol::Frucht, row);
         nSheet.SetCell(ncol::Ertragserwartung, row,
@@ -346,6 +284,11 @@ YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& cla
         pSheet.SetCell(pcol::Ertragserwartung, row, nSheet.Cells(ncol::Ertragserwartung, row));
     }
     return expectation;
+}
+
+YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
+                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator) {
+    return FillWorksheets(DigestOf(farm), classes, nSheet, pSheet, decimalSeparator);
 }
 
 }  // namespace kv4

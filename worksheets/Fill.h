@@ -5,9 +5,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/FileAccess.h"
@@ -17,6 +19,8 @@
 #include "worksheets/Worksheet.h"
 
 namespace kv4 {
+
+class FarmDigest;
 
 // What the user is told when the data folder holds no fields of 2018.
 inline constexpr std::string_view kNoFields2018Message =
@@ -69,6 +73,9 @@ void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list);
 inline constexpr std::size_t kLargeRun = 512;
 
+// The same for a run of one field key's works in file order.
+void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& list);
+
 // The yield expectation of a crop text: the mean of the positive
 // area-weighted mean yields (dt/ha) of that exact crop name over the whole
 // farm in 2017, 2016 and 2015. Each year is read once when this is built;
@@ -99,6 +106,9 @@ class YieldExpectation {
     // Per crop name: 0 is 2017, 1 is 2016, 2 is 2015.
     const YearSums& Year(std::size_t i) const { return years_[i]; }
 
+    // The harvest sums of 2017, 2016 and 2015.
+    explicit YieldExpectation(std::array<YearSums, 3> years) : years_(std::move(years)) {}
+
   private:
     std::array<YearSums, 3> years_;  // 2017, 2016, 2015
     std::unordered_map<std::string, double> memo_;
@@ -110,6 +120,10 @@ class YieldExpectation {
 // and the P2O5 worksheet its 5; otherwise both end with n + 2 rows. No
 // recalculation: the result columns stay empty. Returns the harvest sums the
 // expectations came from, for showing where they came from.
+YieldExpectation FillWorksheets(const FarmDigest& farm, const NutrientClasses& classes,
+                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator);
+
+// The same from the four registers at once.
 YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
                                 Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator);
 

@@ -40,6 +40,13 @@ void Worksheet::SetRowCount(int rows) {
     ++revision_;
 }
 
+void Worksheet::Reserve(int rows) {
+    const std::size_t cells =
+        static_cast<std::size_t>(colCount_) * static_cast<std::size_t>(std::max(rows, 0));
+    if (cells <= cells_.capacity()) return;
+    cells_.reserve(cells);
+}
+
 const std::string& Worksheet::Cells(int col, int row) const {
     static const std::string empty;
     if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount_) return empty;

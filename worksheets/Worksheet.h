@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "data/FreshMemory.h"
+
 namespace kv4 {
 
 class Worksheet {
@@ -16,6 +18,8 @@ class Worksheet {
     int RowCount() const { return rowCount_; }
     // New rows are empty; removed rows are gone.
     void SetRowCount(int rows);
+    // Room for `rows` rows, so that growing to them row by row moves nothing.
+    void Reserve(int rows);
 
     // Out-of-range cells read as empty text and ignore writes.
     const std::string& Cells(int col, int row) const;
@@ -27,7 +31,7 @@ class Worksheet {
   private:
     int colCount_;
     int rowCount_;
-    std::vector<std::string> cells_;  // row-major
+    std::vector<std::string, BlockAllocator<std::string>> cells_;  // row-major
     unsigned long long revision_ = 0;
 };
 

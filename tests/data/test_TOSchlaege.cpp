@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -461,6 +462,65 @@ TEST_F(RegisterTest, ChunksGiveTheSameRegisterAsTheWholeFiles) {
         EXPECT_EQ(reg.Works, whole.Works) << chunk;
         EXPECT_EQ(reg.SkipPosition({1, 0}), 0u) << chunk;
     }
+}
+
+// Streaming a year in field order hands out each field key's works as the
+// register holds them: a follower whose head belongs to the key before, a
+// key without a field in between, a duplicated field key handed out once,
+// a field without works not at all, a partial record at the end.
+TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
+    std::vector<WorkSpec> works = {Work(1, 0, 1, {5, 3, 17, 0}),
+                                   Work(1, 0, 2, {1, 3, 17, 0}),
+                                   Work(1, 0, 3),
+                                   Work(2, 0, 4, {9, 9, 17, 0}),
+                                   Work(2, 0, 5),
+                                   Work(3, 0, 6),
+                                   Work(3, 0, 7, {2, 2, 17, 0}),
+                                   Work(3, 0, 8),
+                                   Work(3, 0, 9)};
+    works[2].followerMark = 1;
+    works[4].followerMark = 1;  // takes 9.9.17 from the record before
+    works[5].followerMark = 1;  // key 3's first work: 9.9.17 from key 2
+    const std::vector<std::uint8_t> fieldBytes = kv4test::EncodeFields(
+        {Field(1, 0, "A"), Field(3, 0, "C"), Field(3, 0, "C2"), Field(4, 0, "D")});
+    std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(works);
+    workBytes.resize(workBytes.size() + 200, 0x55);
+    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
+    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+    TOSchlaege whole;
+    whole.LoadFromBytes(fieldBytes, workBytes);
+
+    for (const std::size_t chunk : {std::size_t(1), std::size_t(512), std::size_t(700),
+                                    std::size_t(1536), kv4::kReadChunkBytes}) {
+        TOSchlaege reg;
+        std::vector<FieldKey> keys;
+        const auto errors = reg.StreamYear(
+            2018, Folder(),
+            [&](const FieldKey& key, std::span<const WorkRecord> run) {
+                keys.push_back(key);
+                const std::size_t at = whole.SkipPosition(key);
+                ASSERT_LE(at + run.size(), whole.Works.size()) << chunk;
+                for (std::size_t i = 0; i < run.size(); ++i)
+                    EXPECT_EQ(run[i], whole.Works[at + i]) << chunk << " work " << i;
+                if (at + run.size() < whole.Works.size()) {
+                    const WorkRecord& next = whole.Works[at + run.size()];
+                    EXPECT_NE((FieldKey{next.FieldNo(), next.SubNo()}), key) << chunk;
+                }
+            },
+            chunk);
+        ASSERT_TRUE(errors.has_value()) << chunk;
+        EXPECT_TRUE(errors->empty()) << chunk;
+        EXPECT_EQ(keys, (std::vector<FieldKey>{{1, 0}, {3, 0}})) << chunk;
+        EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
+        EXPECT_EQ(reg.WorkCount(), 0) << chunk;
+    }
+
+    // One key smaller than the one before: not the register's runs.
+    std::swap(works[0], works[6]);
+    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", kv4test::EncodeWorks(works));
+    TOSchlaege reg;
+    EXPECT_FALSE(reg.StreamYear(2018, Folder(), [](const FieldKey&, std::span<const WorkRecord>) {})
+                     .has_value());
 }
 
 // ---- The index against the literal rules ----------------------------------

@@ -1,0 +1,45 @@
+#pragma once
+// The large blocks of a start-up: a year's work list, a worksheet's cells.
+//
+// A large farm's start-up spends more on the first touch of fresh memory
+// than on reading its files: the system maps each 4 KiB page on its first
+// write, one fault at a time. On Linux, blocks of kLargeBlockBytes and more
+// are therefore mapped straight from the system, aligned to huge pages,
+// advised to use them, and populated in one call; everything else, and every
+// block on other systems, comes from operator new as usual.
+#include <cstddef>
+#include <new>
+
+namespace kv4 {
+
+inline constexpr std::size_t kLargeBlockBytes = std::size_t(128) << 10;
+
+// Throws std::bad_alloc when there is no memory.
+void* AllocateBlock(std::size_t bytes);
+// `bytes` must be the size the block was allocated with.
+void FreeBlock(void* block, std::size_t bytes) noexcept;
+
+// The allocator of the large lists: stateless, so lists move and swap as
+// with the standard allocator.
+template <class T>
+struct BlockAllocator {
+    static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+    using value_type = T;
+
+    BlockAllocator() = default;
+    template <class U>
+    BlockAllocator(const BlockAllocator<U>&) noexcept {}
+
+    T* allocate(std::size_t n) {
+        if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_array_new_length();
+        return static_cast<T*>(AllocateBlock(n * sizeof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept { FreeBlock(p, n * sizeof(T)); }
+
+    template <class U>
+    friend bool operator==(const BlockAllocator&, const BlockAllocator<U>&) {
+        return true;
+    }
+};
+
+}  // namespace kv4

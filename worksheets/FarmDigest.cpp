@@ -1,0 +1,159 @@
+#include "worksheets/FarmDigest.h"
+
+#include <functional>
+#include <optional>
+#include <span>
+
+#include "data/UnitFactor.h"
+
+namespace kv4 {
+
+namespace {
+
+constexpr std::uint8_t kDecitonnes = 2;
+
+FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
+
+// The latest N-min sample of the list, as the deduction it makes; false
+// without one.
+bool LatestNmin(const std::vector<CollectedWork>& works, double& deduction) {
+    bool found = false;
+    for (const CollectedWork& c : works) {
+        const WorkRecord& work = *c.work;
+        if (work.WorkType() != kWorkTypeFertilisation || work.NminMark() == 0) continue;
+        deduction = -(work.Nutrient1() + work.Nutrient2() + work.Nutrient3());
+        found = true;
+    }
+    return found;
+}
+
+// The organic N applied to the whole field.
+double OrganicSum(const std::vector<CollectedWork>& works) {
+    double sum = 0;
+    for (const CollectedWork& c : works) {
+        const WorkRecord& work = *c.work;
+        if (work.OrganicMark() != 0 && work.WorkType() == kWorkTypeFertilisation &&
+            work.OrganicProductMark() != 0 && work.PartAreaMark() == 0) {
+            sum += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * work.Nutrient1();
+        }
+    }
+    return sum;
+}
+
+}  // namespace
+
+std::size_t FarmDigest::KeyHash::operator()(const FieldKey& key) const {
+    return std::hash<long long>()((static_cast<long long>(key.fieldNo) << 32) ^ key.subNo);
+}
+
+FarmDigest::KeyWorks FarmDigest::Digest(std::uint16_t year,
+                                        const std::vector<CollectedWork>& works) {
+    KeyWorks digest;
+    if (year == 2018) digest.hasNmin = LatestNmin(works, digest.nmin);
+    if (year == 2017) digest.organic = OrganicSum(works);
+    if (year == 2017 || year == 2016 || year == 2015) {
+        for (const CollectedWork& c : works) {
+            const WorkRecord& work = *c.work;
+            if (work.WorkType() != kWorkTypeHarvest) continue;
+            const double amount = work.Amount();
+            digest.harvests.push_back(
+                {.crop = work.CropName(),
+                 .factorAmount = UnitFactor(work.Unit(), kDecitonnes, &work) * amount,
+                 .wholeField = work.PartAreaMark() == 0,
+                 .workedArea = work.WorkedArea(),
+                 .withoutAmount = amount == 0});
+        }
+    }
+    return digest;
+}
+
+void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
+                      const KeyWorksMap& keys) {
+    static const KeyWorks kNoWorks;
+    const auto of = [&keys](const FieldRecord& field) -> const KeyWorks& {
+        const auto it = keys.find(KeyOf(field));
+        return it == keys.end() ? kNoWorks : it->second;
+    };
+    if (year == 2018) {
+        fields2018_.clear();
+        fields2018_.reserve(fields.size());
+        for (const FieldRecord& field : fields) {
+            const KeyWorks& works = of(field);
+            fields2018_.push_back({field, works.hasNmin, works.nmin});
+        }
+        return;
+    }
+    if (year != 2017 && year != 2016 && year != 2015) return;
+    if (year == 2017) {
+        organic2017_.clear();
+        for (const FieldRecord& field : fields)
+            organic2017_.emplace(KeyOf(field), of(field).organic);
+    }
+    // Added in the order a crop-by-crop scan adds them: fields in register
+    // order (a duplicated key counts its harvests again), works in their date
+    // order. Floating-point sums depend on that order, so it must not change.
+    YieldExpectation::YearSums& sums = harvests_[static_cast<std::size_t>(2017 - year)];
+    sums.clear();
+    for (const FieldRecord& field : fields) {
+        for (const Harvest& harvest : of(field).harvests) {
+            const double area = harvest.wholeField ? field.Area() : harvest.workedArea;
+            YieldExpectation::Sums& s = sums[harvest.crop];
+            s.yield += harvest.factorAmount * area;
+            s.area += area;
+            ++s.harvests;
+            if (harvest.withoutAmount) {
+                ++s.withoutAmount;
+                s.areaWithoutAmount += area;
+            } else {
+                s.areaWithAmount += area;
+            }
+        }
+    }
+}
+
+void FarmDigest::Take(std::uint16_t year, const TOSchlaege& reg) {
+    KeyWorksMap keys;
+    std::vector<CollectedWork> works;
+    for (const FieldRecord& field : reg.Fields) {
+        if (keys.contains(KeyOf(field))) continue;
+        CollectWorks(reg, field, works);
+        keys.emplace(KeyOf(field), Digest(year, works));
+    }
+    Keep(year, reg.Fields, keys);
+}
+
+ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
+                                TOSchlaege& scratch) {
+    KeyWorksMap keys;
+    std::vector<CollectedWork> works;
+    const std::optional<ReadErrors> streamed =
+        scratch.StreamYear(year, folder, [&](const FieldKey& key, std::span<const WorkRecord> run) {
+            CollectRun(run, works);
+            keys.emplace(key, Digest(year, works));
+        });
+    if (streamed) {
+        Keep(year, scratch.Fields, keys);
+        return *streamed;
+    }
+    // Not in field order: the register's search over the whole year decides.
+    ReadErrors errors = scratch.LoadYear(year, folder);
+    Take(year, scratch);
+    return errors;
+}
+
+double FarmDigest::Organic2017(const FieldRecord& field) const {
+    const auto it = organic2017_.find(KeyOf(field));
+    return it == organic2017_.end() ? 0 : it->second;
+}
+
+ReadErrors LoadFarmYears(FarmDigest& digest, const std::string& folder) {
+    ReadErrors errors;
+    TOSchlaege scratch;
+    for (const std::uint16_t year : kFarmYears) {
+        const ReadErrors yearErrors = digest.LoadYear(year, folder, scratch);
+        errors.insert(errors.end(), yearErrors.begin(), yearErrors.end());
+    }
+    return errors;
+}
+
+}  // namespace kv4
