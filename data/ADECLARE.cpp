@@ -29,15 +29,19 @@ WorkRecord::WorkRecord(std::span<const std::uint8_t, kWorkRecordSize> b) {
         std::min<std::size_t>(b[work_offset::CropName], work_offset::CropNameRoom);
     cropName_[0] = static_cast<std::uint8_t>(length);
     std::copy_n(b.begin() + work_offset::CropName + 1, length, cropName_.begin() + 1);
-    amount_ = r.real48(work_offset::Amount);
+    const auto real = [&b](std::size_t offset, Real48& value) {
+        // Every real with a zero exponent byte is 0.
+        if (b[offset] != 0) std::copy_n(b.begin() + offset, value.size(), value.begin());
+    };
+    real(work_offset::Amount, amount_);
     unit_ = r.u8(work_offset::Unit);
-    groupFactor_ = r.real48(work_offset::GroupFactor);
+    real(work_offset::GroupFactor, groupFactor_);
     std::copy_n(b.begin() + work_offset::Date, date_.size(), date_.begin());
     partAreaMark_ = r.u8(work_offset::PartAreaMark);
-    workedArea_ = r.real48(work_offset::WorkedArea);
-    nutrient1_ = r.real48(work_offset::Nutrient1);
-    nutrient2_ = r.real48(work_offset::Nutrient2);
-    nutrient3_ = r.real48(work_offset::Nutrient3);
+    real(work_offset::WorkedArea, workedArea_);
+    real(work_offset::Nutrient1, nutrient1_);
+    real(work_offset::Nutrient2, nutrient2_);
+    real(work_offset::Nutrient3, nutrient3_);
     organicProductMark_ = r.u8(work_offset::OrganicProductMark);
 }
 

@@ -96,8 +96,8 @@ class FieldRecord {
     std::uint8_t statusBits_ = 0;
 };
 
-// One work record as the program reads it: its named fields, decoded once,
-// in 80 bytes instead of 512 (a farm holds hundreds of thousands of works).
+// One work record as the program reads it: its named fields, in 68 bytes
+// instead of 512 (a farm holds hundreds of thousands of works).
 // The crop name stays in its Windows-1252 bytes until it is asked for.
 class WorkRecord {
   public:
@@ -112,27 +112,31 @@ class WorkRecord {
     std::uint8_t OrganicMark() const { return organicMark_; }
     std::uint8_t FollowerMark() const { return followerMark_; }
     std::string CropName() const;
-    double Amount() const { return amount_; }
+    double Amount() const { return DecodeReal48(amount_); }
     std::uint8_t Unit() const { return unit_; }
-    double GroupFactor() const { return groupFactor_; }
+    double GroupFactor() const { return DecodeReal48(groupFactor_); }
     const WorkDate& Date() const { return date_; }
     void SetDate(const WorkDate& d) { date_ = d; }
     std::uint8_t PartAreaMark() const { return partAreaMark_; }
-    double WorkedArea() const { return workedArea_; }
-    double Nutrient1() const { return nutrient1_; }
-    double Nutrient2() const { return nutrient2_; }
-    double Nutrient3() const { return nutrient3_; }
+    double WorkedArea() const { return DecodeReal48(workedArea_); }
+    double Nutrient1() const { return DecodeReal48(nutrient1_); }
+    double Nutrient2() const { return DecodeReal48(nutrient2_); }
+    double Nutrient3() const { return DecodeReal48(nutrient3_); }
     std::uint8_t OrganicProductMark() const { return organicProductMark_; }
 
     friend bool operator==(const WorkRecord&, const WorkRecord&) = default;
 
   private:
-    double amount_ = 0;
-    double groupFactor_ = 0;
-    double workedArea_ = 0;
-    double nutrient1_ = 0;
-    double nutrient2_ = 0;
-    double nutrient3_ = 0;
+    // Reals stay in their six bytes until they are asked for: most works are
+    // never asked, and the bytes of 0 are kept as six zeros, so that equal
+    // values mean equal bytes.
+    using Real48 = std::array<std::uint8_t, 6>;
+    Real48 amount_{};
+    Real48 groupFactor_{};
+    Real48 workedArea_{};
+    Real48 nutrient1_{};
+    Real48 nutrient2_{};
+    Real48 nutrient3_{};
     // Length, then the characters; bytes behind the length stay 0.
     std::array<std::uint8_t, 1 + work_offset::CropNameRoom> cropName_{};
     WorkDate date_{};
@@ -147,7 +151,7 @@ class WorkRecord {
     std::uint8_t partAreaMark_ = 0;
     std::uint8_t organicProductMark_ = 0;
 };
-static_assert(sizeof(WorkRecord) <= 80);
+static_assert(sizeof(WorkRecord) <= 68);
 
 // Field key order: FieldNo first, then SubNo, compared as numbers.
 struct FieldKey {

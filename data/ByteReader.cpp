@@ -20,18 +20,6 @@ std::string ByteReader::shortString(std::size_t offset, std::size_t maxLength) c
     return Cp1252ToUtf8(bytes_.subspan(offset + 1, length));
 }
 
-double DecodeReal48(std::span<const std::uint8_t, 6> b) {
-    if (b[0] == 0) return 0;
-    // Every Real48 is a normal double with the same 39 fraction bits: the
-    // bits are moved into place, with the exponent rebiased from 129 to 1023.
-    const std::uint64_t fraction = (std::uint64_t(b[5] & 0x7F) << 32) |
-                                   (std::uint64_t(b[4]) << 24) | (std::uint64_t(b[3]) << 16) |
-                                   (std::uint64_t(b[2]) << 8) | std::uint64_t(b[1]);
-    const std::uint64_t exponent = std::uint64_t(b[0]) - 129 + 1023;
-    const std::uint64_t sign = std::uint64_t(b[5] & 0x80) << 56;
-    return std::bit_cast<double>(sign | (exponent << 52) | (fraction << 13));
-}
-
 std::optional<std::array<std::uint8_t, 6>> ToReal48Bytes(long double value) {
     std::array<std::uint8_t, 6> b{};
     if (std::isnan(value) || std::isinf(value)) return std::nullopt;

@@ -3,6 +3,7 @@
 // through it; a read outside the span yields zero/empty instead of touching
 // memory that is not there.
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -49,7 +50,17 @@ class ByteReader {
 };
 
 // Real48 -> double, exact.
-double DecodeReal48(std::span<const std::uint8_t, 6> b);
+inline double DecodeReal48(std::span<const std::uint8_t, 6> b) {
+    if (b[0] == 0) return 0;
+    // Every Real48 is a normal double with the same 39 fraction bits: the
+    // bits are moved into place, with the exponent rebiased from 129 to 1023.
+    const std::uint64_t fraction = (std::uint64_t(b[5] & 0x7F) << 32) |
+                                   (std::uint64_t(b[4]) << 24) | (std::uint64_t(b[3]) << 16) |
+                                   (std::uint64_t(b[2]) << 8) | std::uint64_t(b[1]);
+    const std::uint64_t exponent = std::uint64_t(b[0]) - 129 + 1023;
+    const std::uint64_t sign = std::uint64_t(b[5] & 0x80) << 56;
+    return std::bit_cast<double>(sign | (exponent << 52) | (fraction << 13));
+}
 // Rounds a double to the precision and range of a Real48. Values too large
 // to be represented come back as NaN; values too small as 0.
 double RoundToReal48(double value);

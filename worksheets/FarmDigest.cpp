@@ -14,13 +14,23 @@ constexpr std::uint8_t kDecitonnes = 2;
 
 FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
 
+// What each year takes from a field's works.
+bool IsNminSample(const WorkRecord& work) {
+    return work.WorkType() == kWorkTypeFertilisation && work.NminMark() != 0;
+}
+bool IsWholeFieldOrganic(const WorkRecord& work) {
+    return work.OrganicMark() != 0 && work.WorkType() == kWorkTypeFertilisation &&
+           work.OrganicProductMark() != 0 && work.PartAreaMark() == 0;
+}
+bool IsHarvest(const WorkRecord& work) { return work.WorkType() == kWorkTypeHarvest; }
+
 // The latest N-min sample of the list, as the deduction it makes; false
 // without one.
 bool LatestNmin(const std::vector<CollectedWork>& works, double& deduction) {
     bool found = false;
     for (const CollectedWork& c : works) {
         const WorkRecord& work = *c.work;
-        if (work.WorkType() != kWorkTypeFertilisation || work.NminMark() == 0) continue;
+        if (!IsNminSample(work)) continue;
         deduction = -(work.Nutrient1() + work.Nutrient2() + work.Nutrient3());
         found = true;
     }
@@ -32,12 +42,28 @@ double OrganicSum(const std::vector<CollectedWork>& works) {
     double sum = 0;
     for (const CollectedWork& c : works) {
         const WorkRecord& work = *c.work;
-        if (work.OrganicMark() != 0 && work.WorkType() == kWorkTypeFertilisation &&
-            work.OrganicProductMark() != 0 && work.PartAreaMark() == 0) {
+        if (IsWholeFieldOrganic(work))
             sum += UnitFactor(work.Unit(), kDecitonnes, &work) * work.Amount() * work.Nutrient1();
-        }
     }
     return sum;
+}
+
+// Whether the date order of a run's works can change what `year` takes from
+// it: only where two of the works it takes count for the same thing (the
+// latest of two samples, a sum of two values). The works in the order are
+// always those of the run that are not optional.
+bool OrderCounts(std::uint16_t year, std::span<const WorkRecord> run) {
+    int nmin = 0;
+    int organic = 0;
+    int harvests = 0;
+    for (const WorkRecord& work : run) {
+        if (work.OptionalMark() == 1) continue;
+        nmin += IsNminSample(work) ? 1 : 0;
+        organic += IsWholeFieldOrganic(work) ? 1 : 0;
+        harvests += IsHarvest(work) ? 1 : 0;
+    }
+    return (year == 2018 && nmin > 1) || (year == 2017 && organic > 1) ||
+           (year <= 2017 && harvests > 1);
 }
 
 }  // namespace
@@ -54,7 +80,7 @@ FarmDigest::KeyWorks FarmDigest::Digest(std::uint16_t year,
     if (year == 2017 || year == 2016 || year == 2015) {
         for (const CollectedWork& c : works) {
             const WorkRecord& work = *c.work;
-            if (work.WorkType() != kWorkTypeHarvest) continue;
+            if (!IsHarvest(work)) continue;
             const double amount = work.Amount();
             digest.harvests.push_back(
                 {.crop = work.CropName(),
@@ -128,7 +154,15 @@ ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
     std::vector<CollectedWork> works;
     const std::optional<ReadErrors> streamed =
         scratch.StreamYear(year, folder, [&](const FieldKey& key, std::span<const WorkRecord> run) {
-            CollectRun(run, works);
+            if (OrderCounts(year, run)) {
+                CollectRun(run, works);
+            } else {
+                // The same works in file order: sorting them would change nothing.
+                works.clear();
+                for (const WorkRecord& work : run) {
+                    if (work.OptionalMark() != 1) works.push_back({&work, 0, false});
+                }
+            }
             keys.emplace(key, Digest(year, works));
         });
     if (streamed) {

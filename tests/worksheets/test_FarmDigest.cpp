@@ -14,6 +14,8 @@ namespace {
 
 using kv4test::FarmSpec;
 
+std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
+
 bool InKeyOrder(const std::vector<kv4test::WorkSpec>& works) {
     return std::is_sorted(works.begin(), works.end(), [](const auto& a, const auto& b) {
         return std::pair(a.fieldNo, a.subNo) < std::pair(b.fieldNo, b.subNo);
@@ -21,9 +23,9 @@ bool InKeyOrder(const std::vector<kv4test::WorkSpec>& works) {
 }
 
 // The year-by-year load from the files, streamed where a work file is in
-// field order and through the whole register where not, fills the worksheets
-// exactly as the four registers held at once do.
-TEST(FarmDigest, LoadedYearByYearFillsAsTheWholeFarm) {
+// field order and through the whole register where not, takes exactly what
+// the four registers held at once give.
+TEST(FarmDigest, LoadedYearByYearTakesWhatTheWholeFarmGives) {
     int streamed = 0;
     int whole = 0;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
@@ -35,46 +37,69 @@ TEST(FarmDigest, LoadedYearByYearFillsAsTheWholeFarm) {
             ++(InKeyOrder(spec.years[y].works) ? streamed : whole);
         }
         const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir.path()));
-        const kv4::NutrientClasses classes = kv4test::ToClasses(spec);
 
         kv4::FarmData farm;
         ASSERT_TRUE(kv4::LoadFarmYears(farm, folder).empty());
-        kv4::Worksheet wantN = kv4::MakeNWorksheet(), wantP = kv4::MakePWorksheet();
-        kv4::YieldExpectation want = kv4::FillWorksheets(farm, classes, wantN, wantP, ',');
+        kv4::FarmDigest want;
+        want.Take(2018, farm.Year2018);
+        want.Take(2017, farm.Year2017);
+        want.Take(2016, farm.Year2016);
+        want.Take(2015, farm.Year2015);
+        kv4::FarmDigest got;
+        ASSERT_TRUE(kv4::LoadFarmYears(got, folder).empty());
 
-        kv4::FarmDigest digest;
-        ASSERT_TRUE(kv4::LoadFarmYears(digest, folder).empty());
-        ASSERT_EQ(digest.HasFields2018(), farm.HasFields2018());
-        kv4::Worksheet gotN = kv4::MakeNWorksheet(), gotP = kv4::MakePWorksheet();
-        kv4::YieldExpectation got = kv4::FillWorksheets(digest, classes, gotN, gotP, ',');
-
-        ASSERT_EQ(gotN.RowCount(), wantN.RowCount());
-        ASSERT_EQ(gotP.RowCount(), wantP.RowCount());
-        for (int r = 0; r < wantN.RowCount(); ++r)
-            for (int c = 0; c < kv4::ncol::Count; ++c)
-                EXPECT_EQ(gotN.Cells(c, r), wantN.Cells(c, r)) << "N " << c << "/" << r;
-        for (int r = 0; r < wantP.RowCount(); ++r)
-            for (int c = 0; c < kv4::pcol::Count; ++c)
-                EXPECT_EQ(gotP.Cells(c, r), wantP.Cells(c, r)) << "P " << c << "/" << r;
-        // The sums behind the tooltips, to the last bit.
+        // What the worksheets are filled from, to the last bit: the order of
+        // the works decides sums and the latest sample.
+        ASSERT_EQ(got.Fields2018().size(), want.Fields2018().size());
+        for (std::size_t i = 0; i < want.Fields2018().size(); ++i) {
+            const auto& g = got.Fields2018()[i];
+            const auto& w = want.Fields2018()[i];
+            EXPECT_EQ(g.field, w.field) << i;
+            EXPECT_EQ(g.hasNmin, w.hasNmin) << i;
+            EXPECT_EQ(Bits(g.nmin), Bits(w.nmin)) << i;
+            EXPECT_EQ(Bits(got.Organic2017(w.field)), Bits(want.Organic2017(w.field))) << i;
+        }
         for (std::size_t y = 0; y < 3; ++y) {
-            ASSERT_EQ(got.Year(y).size(), want.Year(y).size());
-            for (const auto& [crop, w] : want.Year(y)) {
-                const auto& g = got.Year(y).at(crop);
-                EXPECT_EQ(std::bit_cast<std::uint64_t>(g.yield),
-                          std::bit_cast<std::uint64_t>(w.yield));
-                EXPECT_EQ(std::bit_cast<std::uint64_t>(g.area),
-                          std::bit_cast<std::uint64_t>(w.area));
+            ASSERT_EQ(got.Harvests()[y].size(), want.Harvests()[y].size());
+            for (const auto& [crop, w] : want.Harvests()[y]) {
+                const auto& g = got.Harvests()[y].at(crop);
+                EXPECT_EQ(Bits(g.yield), Bits(w.yield)) << y << crop;
+                EXPECT_EQ(Bits(g.area), Bits(w.area)) << y << crop;
                 EXPECT_EQ(g.harvests, w.harvests);
                 EXPECT_EQ(g.withoutAmount, w.withoutAmount);
-                EXPECT_EQ(g.areaWithoutAmount, w.areaWithoutAmount);
-                EXPECT_EQ(g.areaWithAmount, w.areaWithAmount);
+                EXPECT_EQ(Bits(g.areaWithoutAmount), Bits(w.areaWithoutAmount));
+                EXPECT_EQ(Bits(g.areaWithAmount), Bits(w.areaWithAmount));
             }
         }
     }
     // Both ways of reading a year were taken.
     EXPECT_GT(streamed, 40);
     EXPECT_GT(whole, 20);
+}
+
+// Three organic applications whose sum depends on its order: the file has
+// them out of date order, and the sum is taken in date order all the same.
+TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
+    kv4test::TempDir dir;
+    const auto organic = [](double amount, std::uint8_t day) {
+        return kv4test::WorkSpec{.fieldNo = 1,
+                                 .workType = 1,
+                                 .organicMark = 1,
+                                 .amount = amount,
+                                 .date = {day, 3, 17, 0},
+                                 .nutrient1 = 1,
+                                 .organicProductMark = 1};
+    };
+    const double big = 0x1p60;
+    kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
+    kv4test::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}},
+                       {organic(big, 1), organic(1, 3), organic(-big, 2)});
+    kv4::FarmDigest digest;
+    ASSERT_TRUE(
+        kv4::LoadFarmYears(digest, kv4::WithBackslash(kv4::PathToUtf8(dir.path()))).empty());
+    ASSERT_EQ(digest.Fields2018().size(), 1u);
+    // In date order big - big + 1; in file order big + 1 - big, which is 0.
+    EXPECT_EQ(digest.Organic2017(digest.Fields2018()[0].field), 1.0);
 }
 
 }  // namespace
