@@ -48,22 +48,49 @@ double OrganicSum(const std::vector<CollectedWork>& works) {
     return sum;
 }
 
-// Whether the date order of a run's works can change what `year` takes from
-// it: only where two of the works it takes count for the same thing (the
-// latest of two samples, a sum of two values). The works in the order are
-// always those of the run that are not optional.
-bool OrderCounts(std::uint16_t year, std::span<const WorkRecord> run) {
-    int nmin = 0;
-    int organic = 0;
-    int harvests = 0;
-    for (const WorkRecord& work : run) {
-        if (work.OptionalMark() == 1) continue;
-        nmin += IsNminSample(work) ? 1 : 0;
-        organic += IsWholeFieldOrganic(work) ? 1 : 0;
-        harvests += IsHarvest(work) ? 1 : 0;
+// Whether `year` takes anything from the work.
+bool Takes(std::uint16_t year, const WorkRecord& work) {
+    if (year == 2018) return IsNminSample(work);
+    if (year == 2017) return IsWholeFieldOrganic(work) || IsHarvest(work);
+    return (year == 2016 || year == 2015) && IsHarvest(work);
+}
+
+// Whether the register's place rule comes down, for this run, to sorting its
+// works by date with ties in file order: every work in the order may serve
+// as a place, and every follower comes right behind the work before it in
+// the file, whose date it took. Then any part of the works, sorted alike,
+// keeps the order it has in the whole list.
+bool SortsByDate(std::span<const WorkRecord> run) {
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const std::uint8_t optional = run[i].OptionalMark();
+        if (optional == 1) continue;
+        if (optional != 0) return false;
+        if (run[i].FollowerMark() == 1 && (i == 0 || run[i - 1].OptionalMark() != 0)) return false;
     }
-    return (year == 2018 && nmin > 1) || (year == 2017 && organic > 1) ||
-           (year <= 2017 && harvests > 1);
+    return true;
+}
+
+// The works of a run that `year` takes, in the order the register's list of
+// the field's works has them.
+void TakenWorks(std::uint16_t year, std::span<const WorkRecord> run,
+                std::vector<CollectedWork>& works) {
+    works.clear();
+    for (const WorkRecord& work : run) {
+        if (work.OptionalMark() != 1 && Takes(year, work))
+            works.push_back({&work, CollectedWork::DateKey(work), true});
+    }
+    if (works.size() < 2) return;
+    if (!SortsByDate(run)) {
+        CollectRun(run, works);  // the whole list; the digest picks from it
+        return;
+    }
+    // A stable insertion sort of the few works taken.
+    for (std::size_t i = 1; i < works.size(); ++i) {
+        const CollectedWork item = works[i];
+        std::size_t j = i;
+        for (; j > 0 && works[j - 1].date > item.date; --j) works[j] = works[j - 1];
+        works[j] = item;
+    }
 }
 
 }  // namespace
@@ -154,15 +181,7 @@ ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
     std::vector<CollectedWork> works;
     const std::optional<ReadErrors> streamed =
         scratch.StreamYear(year, folder, [&](const FieldKey& key, std::span<const WorkRecord> run) {
-            if (OrderCounts(year, run)) {
-                CollectRun(run, works);
-            } else {
-                // The same works in file order: sorting them would change nothing.
-                works.clear();
-                for (const WorkRecord& work : run) {
-                    if (work.OptionalMark() != 1) works.push_back({&work, 0, false});
-                }
-            }
+            TakenWorks(year, run, works);
             keys.emplace(key, Digest(year, works));
         });
     if (streamed) {

@@ -102,4 +102,36 @@ TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
     EXPECT_EQ(digest.Organic2017(digest.Fields2018()[0].field), 1.0);
 }
 
+// Where the register's place rule is more than a sort by date, the latest
+// N-min sample is still the one of the register's list.
+TEST(FarmDigest, LatestSampleWhereThePlaceRuleIsNoSort) {
+    const auto work = [](std::uint8_t type, std::uint8_t day, double n) {
+        return kv4test::WorkSpec{.fieldNo = 1,
+                                 .workType = type,
+                                 .nminMark = static_cast<std::uint8_t>(n > 0),
+                                 .date = {day, 3, 18, 0},
+                                 .nutrient1 = n};
+    };
+    // A sample that may not serve as a place goes behind the work before it.
+    std::vector<kv4test::WorkSpec> notPlaceable = {work(1, 5, 10), work(1, 1, 20)};
+    notPlaceable[1].optionalMark = 2;
+    // A follower behind an optional work goes behind the work placed last:
+    // the list is B, F, A.
+    std::vector<kv4test::WorkSpec> follower = {work(1, 5, 10), work(3, 1, 0), work(3, 9, 0),
+                                               work(1, 1, 20)};
+    follower[2].optionalMark = 1;
+    follower[3].followerMark = 1;
+    for (const auto& [works, latest] :
+         {std::pair(notPlaceable, -20.0), std::pair(follower, -10.0)}) {
+        kv4test::TempDir dir;
+        kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A"}}, works);
+        kv4::FarmDigest digest;
+        ASSERT_TRUE(
+            kv4::LoadFarmYears(digest, kv4::WithBackslash(kv4::PathToUtf8(dir.path()))).empty());
+        ASSERT_EQ(digest.Fields2018().size(), 1u);
+        EXPECT_TRUE(digest.Fields2018()[0].hasNmin);
+        EXPECT_EQ(digest.Fields2018()[0].nmin, latest);
+    }
+}
+
 }  // namespace
