@@ -1,5 +1,6 @@
 #include "data/TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 
 namespace kv4 {
@@ -32,8 +33,11 @@ char16_t Cp1252ToUnicode(std::uint8_t b) {
 }  // namespace
 
 std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes) {
+    // Most farm texts are plain ASCII, which is the same in both.
+    if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; }))
+        return std::string(bytes.begin(), bytes.end());
     std::string out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() + 8);
     for (const std::uint8_t b : bytes) {
         if (b < 0x80) {
             out.push_back(static_cast<char>(b));

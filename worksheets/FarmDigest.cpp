@@ -1,6 +1,6 @@
 #include "worksheets/FarmDigest.h"
 
-#include <functional>
+#include <algorithm>
 #include <optional>
 #include <span>
 
@@ -95,21 +95,17 @@ void TakenWorks(std::uint16_t year, std::span<const WorkRecord> run,
 
 }  // namespace
 
-std::size_t FarmDigest::KeyHash::operator()(const FieldKey& key) const {
-    return std::hash<long long>()((static_cast<long long>(key.fieldNo) << 32) ^ key.subNo);
-}
-
-FarmDigest::KeyWorks FarmDigest::Digest(std::uint16_t year,
-                                        const std::vector<CollectedWork>& works) {
-    KeyWorks digest;
-    if (year == 2018) digest.hasNmin = LatestNmin(works, digest.nmin);
-    if (year == 2017) digest.organic = OrganicSum(works);
+void FarmDigest::YearWorks::Add(std::uint16_t year, const FieldKey& key,
+                                const std::vector<CollectedWork>& works) {
+    Key& added = keys.emplace_back(Key{.key = key, .firstHarvest = harvests.size()});
+    if (year == 2018) added.hasNmin = LatestNmin(works, added.nmin);
+    if (year == 2017) added.organic = OrganicSum(works);
     if (year == 2017 || year == 2016 || year == 2015) {
         for (const CollectedWork& c : works) {
             const WorkRecord& work = *c.work;
             if (!IsHarvest(work)) continue;
             const double amount = work.Amount();
-            digest.harvests.push_back(
+            harvests.push_back(
                 {.crop = work.CropName(),
                  .factorAmount = UnitFactor(work.Unit(), kDecitonnes, &work) * amount,
                  .wholeField = work.PartAreaMark() == 0,
@@ -117,30 +113,32 @@ FarmDigest::KeyWorks FarmDigest::Digest(std::uint16_t year,
                  .withoutAmount = amount == 0});
         }
     }
-    return digest;
+    added.harvestCount = harvests.size() - added.firstHarvest;
+}
+
+const FarmDigest::YearWorks::Key* FarmDigest::YearWorks::Find(const FieldKey& key) const {
+    const auto it =
+        std::lower_bound(keys.begin(), keys.end(), key,
+                         [](const Key& k, const FieldKey& wanted) { return k.key < wanted; });
+    return it != keys.end() && it->key == key ? &*it : nullptr;
 }
 
 void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
-                      const KeyWorksMap& keys) {
-    static const KeyWorks kNoWorks;
-    const auto of = [&keys](const FieldRecord& field) -> const KeyWorks& {
-        const auto it = keys.find(KeyOf(field));
-        return it == keys.end() ? kNoWorks : it->second;
-    };
+                      const YearWorks& works) {
     if (year == 2018) {
         fields2018_.clear();
         fields2018_.reserve(fields.size());
         for (const FieldRecord& field : fields) {
-            const KeyWorks& works = of(field);
-            fields2018_.push_back({field, works.hasNmin, works.nmin});
+            const YearWorks::Key* key = works.Find(KeyOf(field));
+            fields2018_.push_back({field, key != nullptr && key->hasNmin, key ? key->nmin : 0});
         }
         return;
     }
     if (year != 2017 && year != 2016 && year != 2015) return;
     if (year == 2017) {
         organic2017_.clear();
-        for (const FieldRecord& field : fields)
-            organic2017_.emplace(KeyOf(field), of(field).organic);
+        for (const YearWorks::Key& key : works.keys)
+            organic2017_.emplace_back(key.key, key.organic);
     }
     // Added in the order a crop-by-crop scan adds them: fields in register
     // order (a duplicated key counts its harvests again), works in their date
@@ -148,7 +146,10 @@ void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
     YieldExpectation::YearSums& sums = harvests_[static_cast<std::size_t>(2017 - year)];
     sums.clear();
     for (const FieldRecord& field : fields) {
-        for (const Harvest& harvest : of(field).harvests) {
+        const YearWorks::Key* key = works.Find(KeyOf(field));
+        if (key == nullptr) continue;
+        for (std::size_t i = key->firstHarvest; i < key->firstHarvest + key->harvestCount; ++i) {
+            const Harvest& harvest = works.harvests[i];
             const double area = harvest.wholeField ? field.Area() : harvest.workedArea;
             YieldExpectation::Sums& s = sums[harvest.crop];
             s.yield += harvest.factorAmount * area;
@@ -165,27 +166,31 @@ void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
 }
 
 void FarmDigest::Take(std::uint16_t year, const TOSchlaege& reg) {
-    KeyWorksMap keys;
+    std::vector<FieldKey> keys;
+    keys.reserve(reg.Fields.size());
+    for (const FieldRecord& field : reg.Fields) keys.push_back(KeyOf(field));
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    yearWorks_.Clear();
     std::vector<CollectedWork> works;
-    for (const FieldRecord& field : reg.Fields) {
-        if (keys.contains(KeyOf(field))) continue;
-        CollectWorks(reg, field, works);
-        keys.emplace(KeyOf(field), Digest(year, works));
+    for (const FieldKey& key : keys) {
+        CollectWorks(reg, key, works);
+        yearWorks_.Add(year, key, works);
     }
-    Keep(year, reg.Fields, keys);
+    Keep(year, reg.Fields, yearWorks_);
 }
 
 ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
                                 TOSchlaege& scratch) {
-    KeyWorksMap keys;
+    yearWorks_.Clear();
     std::vector<CollectedWork> works;
     const std::optional<ReadErrors> streamed =
         scratch.StreamYear(year, folder, [&](const FieldKey& key, std::span<const WorkRecord> run) {
             TakenWorks(year, run, works);
-            keys.emplace(key, Digest(year, works));
+            yearWorks_.Add(year, key, works);
         });
     if (streamed) {
-        Keep(year, scratch.Fields, keys);
+        Keep(year, scratch.Fields, yearWorks_);
         return *streamed;
     }
     // Not in field order: the register's search over the whole year decides.
@@ -195,8 +200,11 @@ ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
 }
 
 double FarmDigest::Organic2017(const FieldRecord& field) const {
-    const auto it = organic2017_.find(KeyOf(field));
-    return it == organic2017_.end() ? 0 : it->second;
+    const FieldKey key = KeyOf(field);
+    const auto it = std::lower_bound(organic2017_.begin(), organic2017_.end(), key,
+                                     [](const std::pair<FieldKey, double>& entry,
+                                        const FieldKey& wanted) { return entry.first < wanted; });
+    return it != organic2017_.end() && it->first == key ? it->second : 0;
 }
 
 ReadErrors LoadFarmYears(FarmDigest& digest, const std::string& folder) {

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/FileAccess.h"
@@ -57,26 +57,38 @@ class FarmDigest {
         double workedArea;
         bool withoutAmount;
     };
-    // What one field key's works give the year they belong to.
-    struct KeyWorks {
-        bool hasNmin = false;
-        double nmin = 0;
-        double organic = 0;
-        std::vector<Harvest> harvests;  // in date order
-    };
-    struct KeyHash {
-        std::size_t operator()(const FieldKey& key) const;
-    };
-    using KeyWorksMap = std::unordered_map<FieldKey, KeyWorks, KeyHash>;
+    // What the works of each field key give the year they belong to.
+    struct YearWorks {
+        struct Key {
+            FieldKey key;
+            bool hasNmin = false;
+            double nmin = 0;
+            double organic = 0;
+            std::size_t firstHarvest = 0;  // into harvests
+            std::size_t harvestCount = 0;
+        };
+        std::vector<Key> keys;          // in ascending key order
+        std::vector<Harvest> harvests;  // each key's in date order, key after key
 
-    static KeyWorks Digest(std::uint16_t year, const std::vector<CollectedWork>& works);
+        void Clear() {
+            keys.clear();
+            harvests.clear();
+        }
+        // Adds the next key, greater than all before it, and its works.
+        void Add(std::uint16_t year, const FieldKey& key, const std::vector<CollectedWork>& works);
+        // Nothing for a key without works.
+        const Key* Find(const FieldKey& key) const;
+    };
+
     // Keeps the year from its fields, in register order, and what their
     // keys' works gave.
-    void Keep(std::uint16_t year, const TOSchlaege::FieldList& fields, const KeyWorksMap& keys);
+    void Keep(std::uint16_t year, const TOSchlaege::FieldList& fields, const YearWorks& works);
 
+    // The year being taken; kept so that the next year reuses its memory.
+    YearWorks yearWorks_;
     FieldList fields2018_;
-    std::unordered_map<FieldKey, double, KeyHash> organic2017_;
-    std::array<YieldExpectation::YearSums, 3> harvests_;  // 2017, 2016, 2015
+    std::vector<std::pair<FieldKey, double>> organic2017_;  // in key order
+    std::array<YieldExpectation::YearSums, 3> harvests_;    // 2017, 2016, 2015
 };
 
 // Every year of kFarmYears, in that order, through one register; returns the

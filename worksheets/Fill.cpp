@@ -191,9 +191,13 @@ void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& lis
     }
 }
 
+void CollectWorks(const TOSchlaege& year, const FieldKey& key, std::vector<CollectedWork>& list) {
+    CollectRun(RunOf(year, key), list);
+}
+
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list) {
-    CollectRun(RunOf(year, FieldKey{field.FieldNo(), field.SubNo()}), list);
+    CollectWorks(year, FieldKey{field.FieldNo(), field.SubNo()}, list);
 }
 
 ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year, const std::string& folder) {

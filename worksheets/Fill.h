@@ -71,6 +71,7 @@ struct CollectedWork {
 // has them) are sorted in through blocks, in n * sqrt(n) instead of n^2.
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list);
+void CollectWorks(const TOSchlaege& year, const FieldKey& key, std::vector<CollectedWork>& list);
 inline constexpr std::size_t kLargeRun = 512;
 
 // The same for a run of one field key's works in file order.
