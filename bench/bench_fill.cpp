@@ -141,7 +141,7 @@ int Measure(int fields, int runs) {
         growth.push_back(static_cast<double>(r.hwmKb - r.startKb) * 1024);
     }
     const double f = Median(floor), l = Median(load), g = Median(growth);
-    std::printf("| %d | %.1f MB | %.1f ms | %.1f ms (load %.1f) | %.2f | %.1f MB | %.2f |\n",
+    std::printf("| %d | %.1f MB | %.1f ms | %.1f ms (years read %.1f) | %.2f | %.1f MB | %.2f |\n",
                 fields, fileBytes / 1e6, f * 1e3, l * 1e3, Median(loadOnly) * 1e3, l / f, g / 1e6,
                 g / fileBytes);
     std::fflush(stdout);

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "data/FreshMemory.h"
+#include "data/BlockAllocator.h"
 
 namespace kv4 {
 

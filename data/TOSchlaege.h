@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "data/ADECLARE.h"
+#include "data/BlockAllocator.h"
 #include "data/FileAccess.h"
-#include "data/FreshMemory.h"
 
 namespace kv4 {
 

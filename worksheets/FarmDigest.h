@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "data/BlockAllocator.h"
 #include "data/FileAccess.h"
-#include "data/FreshMemory.h"
 #include "data/TOSchlaege.h"
 #include "worksheets/Fill.h"
 

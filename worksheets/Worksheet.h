@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "data/FreshMemory.h"
+#include "data/BlockAllocator.h"
 
 namespace kv4 {
 

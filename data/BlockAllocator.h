@@ -1,12 +1,14 @@
 #pragma once
-// The large blocks of a start-up: a year's work list, a worksheet's cells.
+// The large lists of a start-up: a year's fields and works, a worksheet's
+// cells.
 //
 // A large farm's start-up spends more on the first touch of fresh memory
-// than on reading its files: the system maps each 4 KiB page on its first
-// write, one fault at a time. On Linux, blocks of kLargeBlockBytes and more
-// are therefore mapped straight from the system, aligned to huge pages,
-// advised to use them, and populated in one call; everything else, and every
-// block on other systems, comes from operator new as usual.
+// than on anything but reading its files: the system maps each 4 KiB page on
+// its first write, one fault at a time. On Linux, blocks of kLargeBlockBytes
+// and more are therefore mapped straight from the system, aligned to a huge
+// page and advised to use huge pages, and their pages are mapped in one
+// call; every smaller block, and every block on other systems, comes from
+// operator new as usual.
 #include <cstddef>
 #include <new>
 
@@ -19,8 +21,8 @@ void* AllocateBlock(std::size_t bytes);
 // `bytes` must be the size the block was allocated with.
 void FreeBlock(void* block, std::size_t bytes) noexcept;
 
-// The allocator of the large lists: stateless, so lists move and swap as
-// with the standard allocator.
+// The allocator of those lists: stateless, so lists move and swap as with
+// the standard allocator.
 template <class T>
 struct BlockAllocator {
     static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
