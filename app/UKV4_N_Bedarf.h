@@ -139,8 +139,6 @@ class TForm1 : public QWidget {
     kv4::Worksheet nSheet_;
     kv4::Worksheet pSheet_;
     std::unique_ptr<kv4::NutrientClasses> nutrientClasses_;
-    // Start-up: the four field registers, loaded by FormShow and kept for
-    // the whole run.
     StartUp startUp_;
     struct EditorCell {
         kv4gui::TStringGrid* grid = nullptr;

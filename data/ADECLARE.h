@@ -160,6 +160,11 @@ struct FieldKey {
     friend auto operator<=>(const FieldKey&, const FieldKey&) = default;
 };
 
+// A field's FieldNo is signed and a work's unsigned: a field numbered below 0
+// never has works.
+inline FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
+inline FieldKey KeyOf(const WorkRecord& work) { return {work.FieldNo(), work.SubNo()}; }
+
 // ---- Work dates -----------------------------------------------------------
 
 // -1 when a is later than b, +1 otherwise (also when equal); never 0.

@@ -127,7 +127,7 @@ FileContent::Status ReadFileRecords(
         held += got;
         const std::size_t whole = held - held % recordSize;
         if (whole > 0) records(std::span<const std::uint8_t>(buffer.get(), whole));
-        std::copy(buffer.get() + whole, buffer.get() + held, buffer.get());
+        if (whole > 0) std::copy(buffer.get() + whole, buffer.get() + held, buffer.get());
         held -= whole;
         if (got < want) {
             if (std::ferror(file.get())) return FileContent::Status::ReadError;

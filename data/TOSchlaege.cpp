@@ -11,9 +11,6 @@ namespace kv4 {
 
 namespace {
 
-FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
-FieldKey KeyOf(const WorkRecord& work) { return {work.FieldNo(), work.SubNo()}; }
-
 // Records are decoded straight from the bytes as they arrive, so no copy of
 // a file is ever held.
 void AppendFields(TOSchlaege::FieldList& fields, std::span<const std::uint8_t> bytes) {
@@ -22,15 +19,17 @@ void AppendFields(TOSchlaege::FieldList& fields, std::span<const std::uint8_t> b
     }
 }
 
-// Each follower takes the date of the record before it, which already holds
-// the date of its chain's head: so every follower of a chain gets that date,
-// wherever a chunk of the file ended.
+// A follower takes the date of the work before it in the file, which already
+// holds the date of its chain's head: so every follower of a chain gets that
+// date, wherever a chunk of the file ended.
+void TakeHeadDate(WorkRecord& work, const WorkDate* previous) {
+    if (work.FollowerMark() == 1 && previous != nullptr) work.SetDate(*previous);
+}
+
 void AppendWorks(TOSchlaege::WorkList& works, std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
         WorkRecord& work = works.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
-        if (work.FollowerMark() == 1 && works.size() > 1) {
-            work.SetDate(works[works.size() - 2].Date());
-        }
+        TakeHeadDate(work, works.size() > 1 ? &works[works.size() - 2].Date() : nullptr);
     }
 }
 
@@ -77,8 +76,8 @@ ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
     return errors;
 }
 
-std::optional<ReadErrors> TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
-                                                 const RunVisitor& run, std::size_t chunkBytes) {
+ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
+                                  const RunVisitor& run, std::size_t chunkBytes) {
     ReadErrors errors;
     Fields.clear();
     Works.clear();
@@ -98,10 +97,16 @@ std::optional<ReadErrors> TOSchlaege::StreamYear(std::uint16_t year, const std::
     for (const FieldRecord& field : Fields) fieldKeys.push_back(KeyOf(field));
     std::sort(fieldKeys.begin(), fieldKeys.end());
 
-    std::vector<WorkRecord> current;  // the works of the key being read
+    // The register's search for a key stops where the running maximum of the
+    // work keys first reaches it, and its run is that key's works from there
+    // on. So a run begins only with a work whose key is above every key before
+    // it, and no key has two runs: in a file in key order every key's works
+    // are its run; elsewhere the works behind a smaller key belong to none.
+    std::vector<WorkRecord> current;  // the run being read
     FieldKey currentKey;
+    FieldKey highest;
     WorkDate previousDate{};
-    bool inOrder = true;
+    bool first = true;
     const auto handOut = [&] {
         if (!current.empty() &&
             std::binary_search(fieldKeys.begin(), fieldKeys.end(), currentKey)) {
@@ -109,34 +114,29 @@ std::optional<ReadErrors> TOSchlaege::StreamYear(std::uint16_t year, const std::
         }
         current.clear();
     };
-    bool first = true;
     const FileContent::Status status = ReadFileRecords(
         *path, kWorkRecordSize,
         [&](std::span<const std::uint8_t> bytes) {
-            for (std::size_t at = 0; inOrder && bytes.size() - at >= kWorkRecordSize;
-                 at += kWorkRecordSize) {
-                WorkRecord& work = current.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
-                // A follower takes the date of the record before it, as in AppendWorks.
-                if (work.FollowerMark() == 1 && !first) work.SetDate(previousDate);
+            for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
+                WorkRecord work(bytes.subspan(at).first<kWorkRecordSize>());
+                TakeHeadDate(work, first ? nullptr : &previousDate);
                 previousDate = work.Date();
                 const FieldKey key = KeyOf(work);
-                if (!first && key != currentKey) {
-                    if (key < currentKey) {
-                        inOrder = false;
-                        return;
-                    }
-                    // The new key's first work moves to the front of the next run.
-                    const WorkRecord next = work;
-                    current.pop_back();
+                const bool rises = first || key > highest;
+                if (!current.empty() && key == currentKey) {
+                    current.push_back(work);
+                } else {
                     handOut();
-                    current.push_back(next);
+                    if (rises) {
+                        currentKey = key;
+                        current.push_back(work);
+                    }
                 }
-                currentKey = key;
+                if (rises) highest = key;
                 first = false;
             }
         },
         chunkBytes);
-    if (!inOrder) return std::nullopt;
     if (status == FileContent::Status::NotOpenable) return errors;
     handOut();
     if (status == FileContent::Status::ReadError) errors.push_back(ReadErrorText(name));

@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -28,18 +27,14 @@ class TOSchlaege {
                                       std::size_t chunkBytes = kReadChunkBytes);
 
     // LoadYear without keeping the works: the fields are loaded, and each
-    // run of one field key's works goes to `run` as soon as it is complete,
-    // for as long as the work file keeps its keys in ascending order, as the
-    // farm product writes it. Then each run is exactly the works GetFieldWorks
-    // starts from for that key. Only keys of the year's fields are handed
-    // out, each once; Works stays empty. Returns the read errors, or nothing
-    // when a key is smaller than the one before it: the runs handed out are
-    // then not the register's, and the caller loads the year with LoadYear.
+    // field key's run of works, exactly the works GetFieldWorks starts from
+    // for that key, goes to `run` as soon as the file has passed it. Only
+    // keys of the year's fields with works are handed out, each once, in
+    // ascending key order; Works stays empty. Returns the read errors.
     using RunVisitor = std::function<void(const FieldKey& key, std::span<const WorkRecord> run)>;
-    [[nodiscard]] std::optional<ReadErrors> StreamYear(std::uint16_t year,
-                                                       const std::string& folder,
-                                                       const RunVisitor& run,
-                                                       std::size_t chunkBytes = kReadChunkBytes);
+    [[nodiscard]] ReadErrors StreamYear(std::uint16_t year, const std::string& folder,
+                                        const RunVisitor& run,
+                                        std::size_t chunkBytes = kReadChunkBytes);
 
     // Same, from bytes already in memory (a partial last record is ignored).
     void LoadFromBytes(std::span<const std::uint8_t> fieldFile,

@@ -37,7 +37,7 @@ std::string Cp1252ToUtf8(std::span<const std::uint8_t> bytes) {
     if (std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b < 0x80; }))
         return std::string(bytes.begin(), bytes.end());
     std::string out;
-    out.reserve(bytes.size() + 8);
+    out.reserve(bytes.size());
     for (const std::uint8_t b : bytes) {
         if (b < 0x80) {
             out.push_back(static_cast<char>(b));

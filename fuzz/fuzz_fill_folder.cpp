@@ -22,6 +22,7 @@
 #include "data/MasterData.h"
 #include "fuzz/FuzzInput.h"
 #include "reference/NutrientClasses.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -116,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir));
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     // Every message the start-up shows is one of its German texts.
     for (const std::string& text : kv4::LoadFarmYears(farm, folder))
         Check(StartsWith(text, "Fehler beim Lesen der Datei "));
@@ -135,8 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(static_cast<int>(sources.size()) == n.RowCount() - 2);
         for (const kv4::YieldSource& s : sources) Check(!kv4::YieldSourceText(s, ',').empty());
         int listed = 0;
-        for (const kv4::FieldRecord& f : farm.Year2018.Fields)
-            listed += (f.StatusBits() & 1) ? 0 : 1;
+        for (const kv4::FarmDigest::Field& f : farm.Fields2018())
+            listed += (f.field.StatusBits() & 1) ? 0 : 1;
         if (listed > 0) {
             Check(n.RowCount() == listed + 2);
             Check(p.RowCount() == n.RowCount());

@@ -1,7 +1,6 @@
 #include "worksheets/FarmDigest.h"
 
 #include <algorithm>
-#include <optional>
 #include <span>
 
 #include "data/UnitFactor.h"
@@ -11,8 +10,6 @@ namespace kv4 {
 namespace {
 
 constexpr std::uint8_t kDecitonnes = 2;
-
-FieldKey KeyOf(const FieldRecord& field) { return {field.FieldNo(), field.SubNo()}; }
 
 // What each year takes from a field's works.
 bool IsNminSample(const WorkRecord& work) {
@@ -70,6 +67,10 @@ bool SortsByDate(std::span<const WorkRecord> run) {
     return true;
 }
 
+// A field has a few dozen works and a year takes a few of them: up to this
+// many are sorted in place, without the library sort's buffer.
+constexpr std::size_t kSmallSort = 32;
+
 // The works of a run that `year` takes, in the order the register's list of
 // the field's works has them.
 void TakenWorks(std::uint16_t year, std::span<const WorkRecord> run,
@@ -77,18 +78,25 @@ void TakenWorks(std::uint16_t year, std::span<const WorkRecord> run,
     works.clear();
     for (const WorkRecord& work : run) {
         if (work.OptionalMark() != 1 && Takes(year, work))
-            works.push_back({&work, CollectedWork::DateKey(work), true});
+            works.push_back({&work, CollectedWork::DateKey(work), work.OptionalMark() == 0});
     }
     if (works.size() < 2) return;
     if (!SortsByDate(run)) {
         CollectRun(run, works);  // the whole list; the digest picks from it
         return;
     }
-    // A stable insertion sort of the few works taken.
+    const auto earlier = [](const CollectedWork& a, const CollectedWork& b) {
+        return a.date < b.date;
+    };
+    // A damaged file may give one field thousands of works.
+    if (works.size() > kSmallSort) {
+        std::stable_sort(works.begin(), works.end(), earlier);
+        return;
+    }
     for (std::size_t i = 1; i < works.size(); ++i) {
         const CollectedWork item = works[i];
         std::size_t j = i;
-        for (; j > 0 && works[j - 1].date > item.date; --j) works[j] = works[j - 1];
+        for (; j > 0 && earlier(item, works[j - 1]); --j) works[j] = works[j - 1];
         works[j] = item;
     }
 }
@@ -184,18 +192,12 @@ ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
                                 TOSchlaege& scratch) {
     yearWorks_.Clear();
     std::vector<CollectedWork> works;
-    const std::optional<ReadErrors> streamed =
+    ReadErrors errors =
         scratch.StreamYear(year, folder, [&](const FieldKey& key, std::span<const WorkRecord> run) {
             TakenWorks(year, run, works);
             yearWorks_.Add(year, key, works);
         });
-    if (streamed) {
-        Keep(year, scratch.Fields, yearWorks_);
-        return *streamed;
-    }
-    // Not in field order: the register's search over the whole year decides.
-    ReadErrors errors = scratch.LoadYear(year, folder);
-    Take(year, scratch);
+    Keep(year, scratch.Fields, yearWorks_);
     return errors;
 }
 

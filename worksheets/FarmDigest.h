@@ -5,6 +5,7 @@
 // works are needed only while it is taken, and a farm written in field order
 // is read without ever holding a whole year's works.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>

@@ -57,7 +57,7 @@ std::span<const WorkRecord> RunOf(const TOSchlaege& year, const FieldKey& key) {
     std::size_t end = begin;
     while (end < year.Works.size()) {
         const WorkRecord& work = year.Works[end];
-        if (FieldKey{work.FieldNo(), work.SubNo()} != key) break;
+        if (KeyOf(work) != key) break;
         ++end;
     }
     return std::span<const WorkRecord>(year.Works.data() + begin, end - begin);
@@ -197,7 +197,7 @@ void CollectWorks(const TOSchlaege& year, const FieldKey& key, std::vector<Colle
 
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list) {
-    CollectWorks(year, FieldKey{field.FieldNo(), field.SubNo()}, list);
+    CollectWorks(year, KeyOf(field), list);
 }
 
 ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year, const std::string& folder) {

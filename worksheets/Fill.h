@@ -65,8 +65,8 @@ struct CollectedWork {
 
 // The works that GetFieldWorks (optional records left out) hands out for
 // the field with `field`'s key, in the same order, as references instead of
-// copies: the fill asks for every field of three years, and moving 512-byte
-// copies around while sorting them in would cost more than reading the files.
+// copies: the fill asks for every field of three years, and moving copies
+// around while sorting them in would cost more than reading the files.
 // Runs of more than kLargeRun works of one field (only a damaged work file
 // has them) are sorted in through blocks, in n * sqrt(n) instead of n^2.
 void CollectWorks(const TOSchlaege& year, const FieldRecord& field,

@@ -43,7 +43,6 @@ void Worksheet::SetRowCount(int rows) {
 void Worksheet::Reserve(int rows) {
     const std::size_t cells =
         static_cast<std::size_t>(colCount_) * static_cast<std::size_t>(std::max(rows, 0));
-    if (cells <= cells_.capacity()) return;
     cells_.reserve(cells);
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "data/BlockAllocator.h"
@@ -26,5 +28,27 @@ TEST(BlockAllocator, ListsGrowShrinkAndMoveThroughBothKindsOfBlocks) {
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(moved.data()) % (std::uintptr_t(2) << 20), 0u);
 #endif
 }
+
+#ifdef __linux__
+long VmSizeKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmSize:", 0) == 0) return std::stol(line.substr(7));
+    return -1;
+}
+
+// Every block goes back whole: a list of a few MiB made and dropped fifty
+// times leaves the process no larger than one of them would.
+TEST(BlockAllocator, FreedBlocksLeaveNoMappingBehind) {
+    const long before = VmSizeKb();
+    ASSERT_GT(before, 0);
+    for (int i = 0; i < 50; ++i) {
+        List list(3 * 1024 * 1024 / sizeof(std::uint32_t) + 1);
+        list.back() = 1;
+    }
+    EXPECT_LT(VmSizeKb() - before, 8 * 1024);
+}
+#endif
 
 }  // namespace

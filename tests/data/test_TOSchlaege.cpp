@@ -464,10 +464,11 @@ TEST_F(RegisterTest, ChunksGiveTheSameRegisterAsTheWholeFiles) {
     }
 }
 
-// Streaming a year in field order hands out each field key's works as the
-// register holds them: a follower whose head belongs to the key before, a
-// key without a field in between, a duplicated field key handed out once,
-// a field without works not at all, a partial record at the end.
+// Streaming a year hands out each field key's works as the register holds
+// them: a follower whose head belongs to the key before, a key without a
+// field in between, a duplicated field key handed out once, a field without
+// works not at all, a partial record at the end; and, out of key order, only
+// the runs the register's search finds.
 TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
     std::vector<WorkSpec> works = {Work(1, 0, 1, {5, 3, 17, 0}),
                                    Work(1, 0, 2, {1, 3, 17, 0}),
@@ -481,46 +482,47 @@ TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
     works[2].followerMark = 1;
     works[4].followerMark = 1;  // takes 9.9.17 from the record before
     works[5].followerMark = 1;  // key 3's first work: 9.9.17 from key 2
+    std::vector<WorkSpec> shuffled = works;
+    std::swap(shuffled[0], shuffled[5]);  // 3 1 1 2 2 1 3 3 3: key 3 first, then nothing
+    std::vector<WorkSpec> late = works;
+    std::swap(late[3], late[7]);  // 1 1 1 3 2 3 3 2 3: key 3's run is one work
     const std::vector<std::uint8_t> fieldBytes = kv4test::EncodeFields(
         {Field(1, 0, "A"), Field(3, 0, "C"), Field(3, 0, "C2"), Field(4, 0, "D")});
-    std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(works);
-    workBytes.resize(workBytes.size() + 200, 0x55);
     kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
-    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
-    TOSchlaege whole;
-    whole.LoadFromBytes(fieldBytes, workBytes);
 
-    for (const std::size_t chunk : {std::size_t(1), std::size_t(512), std::size_t(700),
-                                    std::size_t(1536), kv4::kReadChunkBytes}) {
-        TOSchlaege reg;
-        std::vector<FieldKey> keys;
-        const auto errors = reg.StreamYear(
-            2018, Folder(),
-            [&](const FieldKey& key, std::span<const WorkRecord> run) {
-                keys.push_back(key);
-                const std::size_t at = whole.SkipPosition(key);
-                ASSERT_LE(at + run.size(), whole.Works.size()) << chunk;
-                for (std::size_t i = 0; i < run.size(); ++i)
-                    EXPECT_EQ(run[i], whole.Works[at + i]) << chunk << " work " << i;
-                if (at + run.size() < whole.Works.size()) {
-                    const WorkRecord& next = whole.Works[at + run.size()];
-                    EXPECT_NE((FieldKey{next.FieldNo(), next.SubNo()}), key) << chunk;
-                }
-            },
-            chunk);
-        ASSERT_TRUE(errors.has_value()) << chunk;
-        EXPECT_TRUE(errors->empty()) << chunk;
-        EXPECT_EQ(keys, (std::vector<FieldKey>{{1, 0}, {3, 0}})) << chunk;
-        EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
-        EXPECT_EQ(reg.WorkCount(), 0) << chunk;
+    for (const auto& [order, want] : {std::pair(works, std::vector<FieldKey>{{1, 0}, {3, 0}}),
+                                      std::pair(shuffled, std::vector<FieldKey>{{3, 0}}),
+                                      std::pair(late, std::vector<FieldKey>{{1, 0}, {3, 0}})}) {
+        std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(order);
+        workBytes.resize(workBytes.size() + 200, 0x55);
+        kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+        TOSchlaege whole;
+        whole.LoadFromBytes(fieldBytes, workBytes);
+        for (const std::size_t chunk : {std::size_t(1), std::size_t(512), std::size_t(700),
+                                        std::size_t(1536), kv4::kReadChunkBytes}) {
+            TOSchlaege reg;
+            std::vector<FieldKey> keys;
+            const kv4::ReadErrors errors = reg.StreamYear(
+                2018, Folder(),
+                [&](const FieldKey& key, std::span<const WorkRecord> run) {
+                    keys.push_back(key);
+                    // The run, in file order, is where the register's search
+                    // stops, up to the next other key.
+                    const std::size_t at = whole.SkipPosition(key);
+                    ASSERT_LE(at + run.size(), whole.Works.size()) << chunk;
+                    for (std::size_t i = 0; i < run.size(); ++i)
+                        EXPECT_EQ(run[i], whole.Works[at + i]) << chunk << " work " << i;
+                    if (at + run.size() < whole.Works.size()) {
+                        EXPECT_NE(kv4::KeyOf(whole.Works[at + run.size()]), key) << chunk;
+                    }
+                },
+                chunk);
+            EXPECT_TRUE(errors.empty()) << chunk;
+            EXPECT_EQ(keys, want) << chunk;
+            EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
+            EXPECT_EQ(reg.WorkCount(), 0) << chunk;
+        }
     }
-
-    // One key smaller than the one before: not the register's runs.
-    std::swap(works[0], works[6]);
-    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", kv4test::EncodeWorks(works));
-    TOSchlaege reg;
-    EXPECT_FALSE(reg.StreamYear(2018, Folder(), [](const FieldKey&, std::span<const WorkRecord>) {})
-                     .has_value());
 }
 
 // ---- The index against the literal rules ----------------------------------

@@ -10,6 +10,7 @@
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "support/RecordWriter.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
 
@@ -367,7 +368,7 @@ std::vector<HostileFolder> HostileFolders() {
 StartUpResult RunStartUp(const fs::path& folder) {
     StartUpResult result;
     const std::string dataFolder = kv4::WithBackslash(kv4::PathToUtf8(folder));
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     result.messages = kv4::LoadFarmYears(farm, dataFolder);
     const kv4::MasterData master = kv4::LoadMasterData(dataFolder);
     result.messages.insert(result.messages.end(), master.errors.begin(), master.errors.end());

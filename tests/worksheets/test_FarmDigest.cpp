@@ -22,59 +22,91 @@ bool InKeyOrder(const std::vector<kv4test::WorkSpec>& works) {
     });
 }
 
-// The year-by-year load from the files, streamed where a work file is in
-// field order and through the whole register where not, takes exactly what
-// the four registers held at once give.
+// What the worksheets are filled from, to the last bit: the order of the
+// works decides sums and the latest sample.
+void ExpectSameDigest(const kv4::FarmDigest& got, const kv4::FarmDigest& want) {
+    ASSERT_EQ(got.Fields2018().size(), want.Fields2018().size());
+    for (std::size_t i = 0; i < want.Fields2018().size(); ++i) {
+        const auto& g = got.Fields2018()[i];
+        const auto& w = want.Fields2018()[i];
+        EXPECT_EQ(g.field, w.field) << i;
+        EXPECT_EQ(g.hasNmin, w.hasNmin) << i;
+        EXPECT_EQ(Bits(g.nmin), Bits(w.nmin)) << i;
+        EXPECT_EQ(Bits(got.Organic2017(w.field)), Bits(want.Organic2017(w.field))) << i;
+    }
+    for (std::size_t y = 0; y < 3; ++y) {
+        ASSERT_EQ(got.Harvests()[y].size(), want.Harvests()[y].size());
+        for (const auto& [crop, w] : want.Harvests()[y]) {
+            const auto found = got.Harvests()[y].find(crop);
+            ASSERT_NE(found, got.Harvests()[y].end()) << y << crop;
+            const auto& g = found->second;
+            EXPECT_EQ(Bits(g.yield), Bits(w.yield)) << y << crop;
+            EXPECT_EQ(Bits(g.area), Bits(w.area)) << y << crop;
+            EXPECT_EQ(g.harvests, w.harvests);
+            EXPECT_EQ(g.withoutAmount, w.withoutAmount);
+            EXPECT_EQ(Bits(g.areaWithoutAmount), Bits(w.areaWithoutAmount));
+            EXPECT_EQ(Bits(g.areaWithAmount), Bits(w.areaWithAmount));
+        }
+    }
+}
+
+// The farm in `folder` streamed year by year against its four registers
+// held at once.
+void ExpectStreamedAsWhole(const std::string& folder) {
+    kv4::FarmData farm;
+    ASSERT_TRUE(kv4::LoadFarmYears(farm, folder).empty());
+    kv4::FarmDigest want;
+    want.Take(2018, farm.Year2018);
+    want.Take(2017, farm.Year2017);
+    want.Take(2016, farm.Year2016);
+    want.Take(2015, farm.Year2015);
+    kv4::FarmDigest got;
+    ASSERT_TRUE(kv4::LoadFarmYears(got, folder).empty());
+    ExpectSameDigest(got, want);
+}
+
+std::string Folder(const kv4test::TempDir& dir) {
+    return kv4::WithBackslash(kv4::PathToUtf8(dir.path()));
+}
+
+// The year-by-year load from the files, whatever their order, takes exactly
+// what the four registers held at once give.
 TEST(FarmDigest, LoadedYearByYearTakesWhatTheWholeFarmGives) {
-    int streamed = 0;
-    int whole = 0;
+    int inOrder = 0;
+    int outOfOrder = 0;
     for (std::uint32_t seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         const FarmSpec spec = kv4test::RandomFarm(seed);
         kv4test::TempDir dir;
         for (int y = 0; y < 4; ++y) {
             kv4test::WriteYear(dir.path(), 2018 - y, spec.years[y].fields, spec.years[y].works);
-            ++(InKeyOrder(spec.years[y].works) ? streamed : whole);
+            ++(InKeyOrder(spec.years[y].works) ? inOrder : outOfOrder);
         }
-        const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir.path()));
-
-        kv4::FarmData farm;
-        ASSERT_TRUE(kv4::LoadFarmYears(farm, folder).empty());
-        kv4::FarmDigest want;
-        want.Take(2018, farm.Year2018);
-        want.Take(2017, farm.Year2017);
-        want.Take(2016, farm.Year2016);
-        want.Take(2015, farm.Year2015);
-        kv4::FarmDigest got;
-        ASSERT_TRUE(kv4::LoadFarmYears(got, folder).empty());
-
-        // What the worksheets are filled from, to the last bit: the order of
-        // the works decides sums and the latest sample.
-        ASSERT_EQ(got.Fields2018().size(), want.Fields2018().size());
-        for (std::size_t i = 0; i < want.Fields2018().size(); ++i) {
-            const auto& g = got.Fields2018()[i];
-            const auto& w = want.Fields2018()[i];
-            EXPECT_EQ(g.field, w.field) << i;
-            EXPECT_EQ(g.hasNmin, w.hasNmin) << i;
-            EXPECT_EQ(Bits(g.nmin), Bits(w.nmin)) << i;
-            EXPECT_EQ(Bits(got.Organic2017(w.field)), Bits(want.Organic2017(w.field))) << i;
-        }
-        for (std::size_t y = 0; y < 3; ++y) {
-            ASSERT_EQ(got.Harvests()[y].size(), want.Harvests()[y].size());
-            for (const auto& [crop, w] : want.Harvests()[y]) {
-                const auto& g = got.Harvests()[y].at(crop);
-                EXPECT_EQ(Bits(g.yield), Bits(w.yield)) << y << crop;
-                EXPECT_EQ(Bits(g.area), Bits(w.area)) << y << crop;
-                EXPECT_EQ(g.harvests, w.harvests);
-                EXPECT_EQ(g.withoutAmount, w.withoutAmount);
-                EXPECT_EQ(Bits(g.areaWithoutAmount), Bits(w.areaWithoutAmount));
-                EXPECT_EQ(Bits(g.areaWithAmount), Bits(w.areaWithAmount));
-            }
-        }
+        ExpectStreamedAsWhole(Folder(dir));
     }
-    // Both ways of reading a year were taken.
-    EXPECT_GT(streamed, 40);
-    EXPECT_GT(whole, 20);
+    // Files in key order and out of it were both read.
+    EXPECT_GT(inOrder, 40);
+    EXPECT_GT(outOfOrder, 20);
+}
+
+// A damaged file with hundreds of harvests of one field on seven dates:
+// sorted alone (2016), and placed by the whole rule where a work may not
+// serve as a place (2015).
+TEST(FarmDigest, HugeRunOfOneField) {
+    kv4test::TempDir dir;
+    std::vector<kv4test::WorkSpec> works;
+    for (int i = 0; i < 700; ++i) {
+        works.push_back({.fieldNo = 1,
+                         .workType = 6,
+                         .cropName = "Raps",
+                         .amount = (i % 2 == 0 ? 1e6 : 1.0) / (i + 3),
+                         .date = {static_cast<std::uint8_t>(7 - (i * 3) % 7), 3, 16, 0}});
+    }
+    kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
+    kv4test::WriteYear(dir.path(), 2016, {{.fieldNo = 1, .area = 3.7}}, works);
+    works[350].optionalMark = 2;
+    kv4test::WriteYear(dir.path(), 2015, {{.fieldNo = 1, .area = 3.7}}, works);
+    ExpectStreamedAsWhole(Folder(dir));
 }
 
 // Three organic applications whose sum depends on its order: the file has
@@ -95,8 +127,7 @@ TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
     kv4test::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}},
                        {organic(big, 1), organic(1, 3), organic(-big, 2)});
     kv4::FarmDigest digest;
-    ASSERT_TRUE(
-        kv4::LoadFarmYears(digest, kv4::WithBackslash(kv4::PathToUtf8(dir.path()))).empty());
+    ASSERT_TRUE(kv4::LoadFarmYears(digest, Folder(dir)).empty());
     ASSERT_EQ(digest.Fields2018().size(), 1u);
     // In date order big - big + 1; in file order big + 1 - big, which is 0.
     EXPECT_EQ(digest.Organic2017(digest.Fields2018()[0].field), 1.0);
@@ -126,8 +157,7 @@ TEST(FarmDigest, LatestSampleWhereThePlaceRuleIsNoSort) {
         kv4test::TempDir dir;
         kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A"}}, works);
         kv4::FarmDigest digest;
-        ASSERT_TRUE(
-            kv4::LoadFarmYears(digest, kv4::WithBackslash(kv4::PathToUtf8(dir.path()))).empty());
+        ASSERT_TRUE(kv4::LoadFarmYears(digest, Folder(dir)).empty());
         ASSERT_EQ(digest.Fields2018().size(), 1u);
         EXPECT_TRUE(digest.Fields2018()[0].hasNmin);
         EXPECT_EQ(digest.Fields2018()[0].nmin, latest);
