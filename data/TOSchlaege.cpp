@@ -107,29 +107,33 @@ ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
     FieldKey highest;
     WorkDate previousDate{};
     bool first = true;
-    const auto handOut = [&] {
-        if (!current.empty() &&
-            std::binary_search(fieldKeys.begin(), fieldKeys.end(), currentKey)) {
-            run(currentKey, current);
-        }
-        current.clear();
+    // Hands out the first `count` works of `current` as the run of currentKey.
+    const auto handOut = [&](std::size_t count) {
+        if (count > 0 && std::binary_search(fieldKeys.begin(), fieldKeys.end(), currentKey))
+            run(currentKey, std::span<const WorkRecord>(current.data(), count));
     };
+    bool inRun = false;  // whether `current` holds a run before the newest work
     const FileContent::Status status = ReadFileRecords(
         *path, kWorkRecordSize,
         [&](std::span<const std::uint8_t> bytes) {
             for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
-                WorkRecord work(bytes.subspan(at).first<kWorkRecordSize>());
+                // Decoded in place behind the run; dropped again if it belongs to none.
+                WorkRecord& work = current.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
                 TakeHeadDate(work, first ? nullptr : &previousDate);
                 previousDate = work.Date();
                 const FieldKey key = KeyOf(work);
                 const bool rises = first || key > highest;
-                if (!current.empty() && key == currentKey) {
-                    current.push_back(work);
-                } else {
-                    handOut();
+                if (!(inRun && key == currentKey)) {
+                    handOut(current.size() - 1);
+                    inRun = rises;
                     if (rises) {
                         currentKey = key;
-                        current.push_back(work);
+                        if (current.size() > 1) {
+                            current.front() = current.back();
+                            current.resize(1);
+                        }
+                    } else {
+                        current.clear();
                     }
                 }
                 if (rises) highest = key;
@@ -138,7 +142,7 @@ ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
         },
         chunkBytes);
     if (status == FileContent::Status::NotOpenable) return errors;
-    handOut();
+    if (inRun) handOut(current.size());
     if (status == FileContent::Status::ReadError) errors.push_back(ReadErrorText(name));
     return errors;
 }
