@@ -200,40 +200,6 @@ void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
     CollectWorks(year, KeyOf(field), list);
 }
 
-ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year, const std::string& folder) {
-    TOSchlaege* const registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
-                                     &farm.Year2015};
-    for (std::size_t i = 0; i < kFarmYears.size(); ++i) {
-        if (kFarmYears[i] == year) return registers[i]->LoadYear(year, folder);
-    }
-    return {};
-}
-
-ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder) {
-    ReadErrors errors;
-    for (const std::uint16_t year : kFarmYears) {
-        const ReadErrors yearErrors = LoadFarmYear(farm, year, folder);
-        errors.insert(errors.end(), yearErrors.begin(), yearErrors.end());
-    }
-    return errors;
-}
-
-namespace {
-
-FarmDigest DigestOf(const FarmData& farm) {
-    FarmDigest digest;
-    digest.Take(2018, farm.Year2018);
-    digest.Take(2017, farm.Year2017);
-    digest.Take(2016, farm.Year2016);
-    digest.Take(2015, farm.Year2015);
-    return digest;
-}
-
-}  // namespace
-
-YieldExpectation::YieldExpectation(const FarmData& farm)
-    : YieldExpectation(DigestOf(farm).Harvests()) {}
-
 double YieldExpectation::Of(const std::string& crop) {
     if (const auto it = memo_.find(crop); it != memo_.end()) return it->second;
     double total = 0;
@@ -288,11 +254,6 @@ YieldExpectation FillWorksheets(const FarmDigest& farm, const NutrientClasses& c
         pSheet.SetCell(pcol::Ertragserwartung, row, nSheet.Cells(ncol::Ertragserwartung, row));
     }
     return expectation;
-}
-
-YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
-                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator) {
-    return FillWorksheets(DigestOf(farm), classes, nSheet, pSheet, decimalSeparator);
 }
 
 }  // namespace kv4

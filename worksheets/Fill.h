@@ -28,29 +28,8 @@ inline constexpr std::string_view kNoFields2018Message =
     "zun\xC3\xA4"
     "chst das Erntejahr 2018 an.";
 
-// The field registers of the harvest year and of the three years before it.
-// Loaded once; the worksheets are built from them and nothing is written back.
-struct FarmData {
-    TOSchlaege Year2018;
-    TOSchlaege Year2017;
-    TOSchlaege Year2016;
-    TOSchlaege Year2015;
-
-    // Without fields of 2018 there is nothing to fill; the caller reports it.
-    bool HasFields2018() const { return Year2018.FieldCount() > 0; }
-};
-
 // The years of the farm data in the order they are loaded.
 inline constexpr std::array<std::uint16_t, 4> kFarmYears = {2018, 2017, 2016, 2015};
-
-// Loads `year`, one of kFarmYears, from `folder` (empty or ending in the path
-// separator) into its register; returns its read errors.
-[[nodiscard]] ReadErrors LoadFarmYear(FarmData& farm, std::uint16_t year,
-                                      const std::string& folder);
-
-// Loads every year of kFarmYears, in that order; returns the read errors of
-// all of them, in the order they happened.
-[[nodiscard]] ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder);
 
 // One work of a field's list: a reference into the register (valid while
 // the register is neither loaded again nor changed) and what placing the next
@@ -84,7 +63,6 @@ void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& lis
 // every field of every year for its works once per row.
 class YieldExpectation {
   public:
-    explicit YieldExpectation(const FarmData& farm);
     double Of(const std::string& crop);
 
     // Besides the two sums the mean needs, what a farmer checking it wants
@@ -122,10 +100,6 @@ class YieldExpectation {
 // recalculation: the result columns stay empty. Returns the harvest sums the
 // expectations came from, for showing where they came from.
 YieldExpectation FillWorksheets(const FarmDigest& farm, const NutrientClasses& classes,
-                                Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator);
-
-// The same from the four registers at once.
-YieldExpectation FillWorksheets(const FarmData& farm, const NutrientClasses& classes,
                                 Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator);
 
 }  // namespace kv4

@@ -26,6 +26,7 @@
 #include "reference/NutrientClasses.h"
 #include "render/ReportPrinter.h"
 #include "support/DemoFarm.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/ReportLayout.h"
 
@@ -107,7 +108,7 @@ void TestPrintWindow::init() {
     const std::string root = kv4::WithBackslash(dir_.path().toStdString());
     form_->NutrientClassTable().LoadNutrientClasses(root);
     QVERIFY(!form_->NutrientClassTable().Records().empty());
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten")).empty());
     QVERIFY(farm.HasFields2018());
     kv4::FillWorksheets(farm, form_->NutrientClassTable(), form_->NSheet(), form_->PSheet(),

@@ -28,6 +28,7 @@
 #include "reference/NutrientClasses.h"
 #include "support/DemoFarm.h"
 #include "support/RecordWriter.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
 
@@ -203,7 +204,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
 
     // The fill of the core on the same farm, with the nutrient class table
     // of the start-up folder.
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString())).empty());
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(temp_->path().toStdString());
@@ -213,9 +214,10 @@ void TestStartup::normalStartFillsBothWorksheets() {
     kv4::FillWorksheets(farm, classes, n, p, form_->DecimalSeparator());
 
     int listed = 0;
-    for (const kv4::FieldRecord& field : farm.Year2018.Fields)
-        if (!(field.StatusBits() & 1)) ++listed;
-    QVERIFY(listed > 0 && listed < farm.Year2018.FieldCount());  // the demo leaves some out
+    for (const kv4::FarmDigest::Field& field : farm.Fields2018())
+        if (!(field.field.StatusBits() & 1)) ++listed;
+    // The demo leaves some out.
+    QVERIFY(listed > 0 && listed < static_cast<int>(farm.Fields2018().size()));
     const kv4::Worksheet& shownN = form_->NSheet();
     const kv4::Worksheet& shownP = form_->PSheet();
     QCOMPARE(shownN.RowCount(), listed + 2);

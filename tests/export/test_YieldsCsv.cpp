@@ -10,8 +10,8 @@ namespace {
 std::string Yields(const kv4test::FarmSpec& spec, char separator) {
     kv4::Worksheet n = kv4::MakeNWorksheet();
     kv4::Worksheet p = kv4::MakePWorksheet();
-    kv4::YieldExpectation expectation =
-        kv4::FillWorksheets(kv4test::ToFarmData(spec), kv4test::ToClasses(spec), n, p, separator);
+    kv4::YieldExpectation expectation = kv4test::FillWorksheets(
+        kv4test::ToFarmData(spec), kv4test::ToClasses(spec), n, p, separator);
     return kv4::YieldsCsv(kv4::ListYieldSources(expectation, n, separator), n, separator);
 }
 

@@ -6,8 +6,8 @@
 
 namespace kv4test {
 
-kv4::FarmData ToFarmData(const FarmSpec& spec) {
-    kv4::FarmData farm;
+FarmData ToFarmData(const FarmSpec& spec) {
+    FarmData farm;
     kv4::TOSchlaege* registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016, &farm.Year2015};
     for (int y = 0; y < 4; ++y) {
         registers[y]->LoadFromBytes(EncodeFields(spec.years[y].fields),

@@ -9,6 +9,7 @@
 
 #include "data/ADECLARE.h"
 #include "reference/NutrientClasses.h"
+#include "support/FarmData.h"
 #include "support/RecordWriter.h"
 #include "worksheets/Fill.h"
 
@@ -25,7 +26,7 @@ struct FarmSpec {
     std::vector<NKlassenSpec> classes;
 };
 
-kv4::FarmData ToFarmData(const FarmSpec& spec);
+FarmData ToFarmData(const FarmSpec& spec);
 kv4::NutrientClasses ToClasses(const FarmSpec& spec);
 
 // The crop names of the random farms' harvests.

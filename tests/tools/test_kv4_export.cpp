@@ -25,6 +25,7 @@
 #include "reference/UFruchtdaten.h"
 #include "support/DemoFarm.h"
 #include "support/RecordWriter.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Worksheet.h"
@@ -131,7 +132,7 @@ struct CoreSheets {
 CoreSheets CoreFill(const QString& root, char separator) {
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(kv4::WithBackslash(root.toStdString()));
-    kv4::FarmData farm;
+    kv4::FarmDigest farm;
     const kv4::ReadErrors errors = kv4::LoadFarmYears(
         farm, kv4::WithBackslash((root + QStringLiteral("/Daten")).toStdString()));
     QTest::qVerify(errors.empty(), "errors.empty()", "", __FILE__, __LINE__);

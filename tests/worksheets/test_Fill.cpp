@@ -30,7 +30,7 @@ struct Sheets {
 
 Sheets Fill(const FarmSpec& spec, char separator = ',') {
     Sheets s;
-    kv4::FillWorksheets(ToFarmData(spec), ToClasses(spec), s.n, s.p, separator);
+    kv4test::FillWorksheets(ToFarmData(spec), ToClasses(spec), s.n, s.p, separator);
     return s;
 }
 
@@ -360,8 +360,8 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
                        {{.fieldNo = 1, .area = 2}, {.fieldNo = 2}, {.fieldNo = 3}},
                        {Harvest(1, "Raps", 30)});
     // No 2015.
-    kv4::FarmData farm;
-    EXPECT_TRUE(kv4::LoadFarmYears(farm, kv4::WithBackslash(dir.path().string())).empty());
+    kv4test::FarmData farm;
+    EXPECT_TRUE(kv4test::LoadFarmYears(farm, kv4::WithBackslash(dir.path().string())).empty());
     EXPECT_TRUE(farm.HasFields2018());
     EXPECT_EQ(farm.Year2018.FieldCount(), 1);
     EXPECT_EQ(farm.Year2017.FieldCount(), 2);
@@ -369,13 +369,13 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
     EXPECT_EQ(farm.Year2015.FieldCount(), 0);
 
     Sheets s;
-    kv4::FillWorksheets(farm, kv4::NutrientClasses(), s.n, s.p, ',');
+    kv4test::FillWorksheets(farm, kv4::NutrientClasses(), s.n, s.p, ',');
     EXPECT_EQ(s.n.Cells(kv4::ncol::NMin, 1), "-12");
     EXPECT_EQ(s.n.Cells(Ertragserwartung, 1), "   35");
 
-    kv4::FarmData empty;
-    EXPECT_TRUE(
-        kv4::LoadFarmYears(empty, kv4::WithBackslash((dir.path() / "nichts").string())).empty());
+    kv4test::FarmData empty;
+    EXPECT_TRUE(kv4test::LoadFarmYears(empty, kv4::WithBackslash((dir.path() / "nichts").string()))
+                    .empty());
     EXPECT_FALSE(empty.HasFields2018());
 }
 
@@ -383,7 +383,7 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
 
 // The yield expectation exactly as described: every field of every earlier
 // year asked for its works, for every row.
-double LiteralExpectation(const kv4::FarmData& farm, const std::string& crop) {
+double LiteralExpectation(const kv4test::FarmData& farm, const std::string& crop) {
     const kv4::TOSchlaege* years[] = {&farm.Year2017, &farm.Year2016, &farm.Year2015};
     kv4::FieldRecord field;
     std::vector<kv4::WorkRecord> list;
@@ -410,8 +410,8 @@ double LiteralExpectation(const kv4::FarmData& farm, const std::string& crop) {
     return count > 0 ? total / count : 0;
 }
 
-void LiteralFill(const kv4::FarmData& farm, const kv4::NutrientClasses& classes, kv4::Worksheet& n,
-                 kv4::Worksheet& p, char sep) {
+void LiteralFill(const kv4test::FarmData& farm, const kv4::NutrientClasses& classes,
+                 kv4::Worksheet& n, kv4::Worksheet& p, char sep) {
     namespace nc = kv4::ncol;
     namespace pc = kv4::pcol;
     kv4::FieldRecord rec;
@@ -468,7 +468,7 @@ TEST(FillFastPath, EqualsLiteralFillOnRandomFarms) {
     for (std::uint32_t seed = 1; seed <= 60; ++seed) {
         SCOPED_TRACE(seed);
         const FarmSpec spec = RandomFarm(seed);
-        const kv4::FarmData farm = ToFarmData(spec);
+        const kv4test::FarmData farm = ToFarmData(spec);
         const kv4::NutrientClasses classes = ToClasses(spec);
 
         // Every field's works, in the same order as the register hands out copies.
@@ -489,7 +489,7 @@ TEST(FillFastPath, EqualsLiteralFillOnRandomFarms) {
         }
 
         // The expectation itself, to the last bit: summation order matters.
-        kv4::YieldExpectation fast(farm);
+        kv4::YieldExpectation fast = kv4test::Expectation(farm);
         for (const std::string& crop : kCrops) {
             const double literal = LiteralExpectation(farm, crop);
             EXPECT_EQ(std::bit_cast<std::uint64_t>(fast.Of(crop)),
@@ -502,7 +502,7 @@ TEST(FillFastPath, EqualsLiteralFillOnRandomFarms) {
             Sheets want;
             Sheets got;
             LiteralFill(farm, classes, want.n, want.p, sep);
-            kv4::FillWorksheets(farm, classes, got.n, got.p, sep);
+            kv4test::FillWorksheets(farm, classes, got.n, got.p, sep);
             ASSERT_EQ(got.n.RowCount(), want.n.RowCount());
             ASSERT_EQ(got.p.RowCount(), want.p.RowCount());
             for (int r = 0; r < want.n.RowCount(); ++r)

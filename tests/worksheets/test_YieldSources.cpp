@@ -44,7 +44,7 @@ struct Filled {
 
 Filled Fill(const FarmSpec& spec, char separator = ',') {
     Filled f;
-    kv4::YieldExpectation expectation = kv4::FillWorksheets(
+    kv4::YieldExpectation expectation = kv4test::FillWorksheets(
         kv4test::ToFarmData(spec), kv4test::ToClasses(spec), f.n, f.p, separator);
     f.sources = kv4::ListYieldSources(expectation, f.n, separator);
     return f;
