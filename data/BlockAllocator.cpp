@@ -2,19 +2,7 @@
 
 #include <cstdint>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KV4_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define KV4_ADDRESS_SANITIZER 1
-#endif
-
-// Under AddressSanitizer every block comes from the heap, where it watches
-// each access; it cannot see inside memory mapped by hand.
-#if defined(__linux__) && !defined(KV4_ADDRESS_SANITIZER)
-#define KV4_MAPPED_BLOCKS 1
+#ifdef KV4_MAPPED_BLOCKS
 #include <sys/mman.h>
 #endif
 

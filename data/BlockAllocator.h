@@ -14,7 +14,27 @@
 #include <cstddef>
 #include <new>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV4_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define KV4_ADDRESS_SANITIZER 1
+#endif
+// Under AddressSanitizer every block comes from the heap, where it watches
+// each access; it cannot see inside memory mapped by hand.
+#if defined(__linux__) && !defined(KV4_ADDRESS_SANITIZER)
+#define KV4_MAPPED_BLOCKS 1
+#endif
+
 namespace kv4 {
+
+#ifdef KV4_MAPPED_BLOCKS
+inline constexpr bool kMapsLargeBlocks = true;
+#else
+inline constexpr bool kMapsLargeBlocks = false;
+#endif
 
 inline constexpr std::size_t kLargeBlockBytes = std::size_t(128) << 10;
 
