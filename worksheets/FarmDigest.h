@@ -1,9 +1,9 @@
 #pragma once
 // What the worksheets take from the farm data, gathered one year at a time:
 // the fields of 2018 with each one's latest N-min sample, the organic N of
-// 2017 per field key, and the harvest sums of 2017, 2016 and 2015. A year's
-// works are needed only while it is taken, and a farm written in field order
-// is read without ever holding a whole year's works.
+// 2017 per field key, and the harvest sums of 2017, 2016 and 2015. A field's
+// works are needed only while they are taken, so a farm is read without ever
+// holding a whole year's works.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +21,8 @@ namespace kv4 {
 class FarmDigest {
   public:
     // Loads `year` from `folder` (empty or ending in the path separator) and
-    // takes it; returns its read errors. `scratch` is the register the year
-    // goes through, reused from year to year; afterwards it holds the year's
-    // fields, and its works only when the work file was not in field order.
+    // takes it; returns its read errors. `scratch` is the register the year's
+    // fields go through, reused from year to year; it never holds works.
     [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder,
                                       TOSchlaege& scratch);
 
