@@ -14,9 +14,6 @@ using kv4fuzz::Check;
 
 namespace {
 
-kv4::FieldKey KeyOf(const kv4::WorkRecord& w) { return {w.FieldNo(), w.SubNo()}; }
-kv4::FieldKey KeyOf(const kv4::FieldRecord& f) { return {f.FieldNo(), f.SubNo()}; }
-
 // Touches every decoded value, so each decode runs under the sanitizers.
 double Decode(const kv4::FieldRecord& f) {
     return f.Area() + f.P2O5Content() + f.Humus() + f.StatusBits() +
@@ -67,14 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < year.FieldCount(); ++i) {
         const kv4::FieldRecord& field = year.Fields[static_cast<std::size_t>(i)];
         sink = sink + Decode(field);
-        const kv4::FieldKey key = KeyOf(field);
+        const kv4::FieldKey key = kv4::KeyOf(field);
 
         const int found = year.FindField(field.FieldNo(), field.SubNo());
         Check(found >= 0 && found <= i);
-        Check(KeyOf(year.Fields[static_cast<std::size_t>(found)]) == key);
+        Check(kv4::KeyOf(year.Fields[static_cast<std::size_t>(found)]) == key);
 
         std::size_t skip = 0;
-        while (skip < year.Works.size() && KeyOf(year.Works[skip]) < key) ++skip;
+        while (skip < year.Works.size() && kv4::KeyOf(year.Works[skip]) < key) ++skip;
         Check(year.SkipPosition(key) == skip);
 
         year.GetFieldWorks(i, record, list, false);
@@ -90,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         year.GetFieldWorks(i, record, listOptional, true);
         Check(listOptional.size() >= list.size());
         for (const kv4::WorkRecord& w : listOptional) {
-            Check(KeyOf(w) == key);
+            Check(kv4::KeyOf(w) == key);
             sink = sink + Decode(w);
         }
     }
