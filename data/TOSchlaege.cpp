@@ -57,21 +57,21 @@ bool LoadYearFile(const std::string& folder, const std::string& name, std::size_
 
 }  // namespace
 
-ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
-                                std::size_t chunkBytes) {
-    ReadErrors errors;
+bool TOSchlaege::LoadFieldFile(std::uint16_t year, const std::string& folder,
+                               std::size_t chunkBytes, ReadErrors& errors) {
     Fields.clear();
     Works.clear();
     BuildIndex();
+    return LoadYearFile<kFieldRecordSize>(folder, "SCHL" + std::to_string(year) + ".DAT",
+                                          chunkBytes, Fields, errors, AppendFields);
+}
 
-    const std::string yearText = std::to_string(year);
-    // Without a field file the work file is not looked at.
-    if (!LoadYearFile<kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes, Fields,
-                                        errors, AppendFields)) {
-        return errors;
-    }
-    LoadYearFile<kWorkRecordSize>(folder, "ARB" + yearText + ".DAT", chunkBytes, Works, errors,
-                                  AppendWorks);
+ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
+                                std::size_t chunkBytes) {
+    ReadErrors errors;
+    if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
+    LoadYearFile<kWorkRecordSize>(folder, "ARB" + std::to_string(year) + ".DAT", chunkBytes, Works,
+                                  errors, AppendWorks);
     BuildIndex();
     return errors;
 }
@@ -79,16 +79,8 @@ ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
 ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
                                   const RunVisitor& run, std::size_t chunkBytes) {
     ReadErrors errors;
-    Fields.clear();
-    Works.clear();
-    BuildIndex();
-
-    const std::string yearText = std::to_string(year);
-    if (!LoadYearFile<kFieldRecordSize>(folder, "SCHL" + yearText + ".DAT", chunkBytes, Fields,
-                                        errors, AppendFields)) {
-        return errors;
-    }
-    const std::string name = "ARB" + yearText + ".DAT";
+    if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
+    const std::string name = "ARB" + std::to_string(year) + ".DAT";
     const auto path = FindDataFile(folder, name);
     if (!path) return errors;
 

@@ -64,6 +64,10 @@ class TOSchlaege {
     WorkList Works;
 
   private:
+    // Empties the register and loads the year's field file; false without
+    // one, and then the work file is not looked at either.
+    bool LoadFieldFile(std::uint16_t year, const std::string& folder, std::size_t chunkBytes,
+                       ReadErrors& errors);
     void BuildIndex();
     // The index is built by the loaders; Works changed in length since then
     // (by a caller that fills it directly) is searched without it.

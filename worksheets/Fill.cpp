@@ -14,6 +14,8 @@ namespace kv4 {
 namespace {
 
 constexpr std::uint8_t kStatusNoRow = 0x01;
+
+bool Listed(const FarmDigest::Field& row) { return (row.field.StatusBits() & kStatusNoRow) == 0; }
 constexpr std::uint16_t kHumusLimit = 40;  // tenths of a percent
 
 void WriteRow(Worksheet& n, Worksheet& p, int r, const FieldRecord& field,
@@ -223,15 +225,13 @@ double YieldExpectation::Of(const std::string& crop) {
 
 YieldExpectation FillWorksheets(const FarmDigest& farm, const NutrientClasses& classes,
                                 Worksheet& nSheet, Worksheet& pSheet, char decimalSeparator) {
-    const auto listed = std::count_if(
-        farm.Fields2018().begin(), farm.Fields2018().end(),
-        [](const FarmDigest::Field& row) { return (row.field.StatusBits() & kStatusNoRow) == 0; });
+    const auto listed = std::count_if(farm.Fields2018().begin(), farm.Fields2018().end(), Listed);
     nSheet.Reserve(nSheet.RowCount() + static_cast<int>(listed));
     pSheet.Reserve(std::max(pSheet.RowCount(), nSheet.RowCount() + static_cast<int>(listed)));
     int r = 1;
     for (const FarmDigest::Field& row : farm.Fields2018()) {
+        if (!Listed(row)) continue;
         const FieldRecord& field = row.field;
-        if ((field.StatusBits() & kStatusNoRow) != 0) continue;
         nSheet.SetRowCount(nSheet.RowCount() + 1);
         pSheet.SetRowCount(nSheet.RowCount());
         WriteRow(nSheet, pSheet, r, field, classes, decimalSeparator);
