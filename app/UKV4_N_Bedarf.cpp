@@ -21,7 +21,7 @@
 #include "dialogs/DesignFont.h"
 #include "dialogs/Seams.h"
 #include "reference/NutrientClasses.h"
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 #include "render/QtText.h"
 #include "render/SystemLocale.h"
 #include "worksheets/Fill.h"

@@ -92,7 +92,7 @@ void TForm1::FormShow() {
     //    taken into the digest.
     kv4::FarmDigest farm;
     {
-        kv4::TOSchlaege yearRegister;
+        kv4::FieldRegister yearRegister;
         for (const std::uint16_t year : kv4::kFarmYears) {
             kv4::ReadErrors errors;
             {

@@ -23,7 +23,8 @@
 #include "data/FileAccess.h"
 #include "dialogs/Seams.h"
 #include "dialogs/Zugang.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The unit conversion of work amounts.
 #include <cstdint>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 
 namespace kv4 {
 

@@ -4,7 +4,7 @@
 
 #include "data/ByteReader.h"
 #include "export/Messages.h"
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 #include "worksheets/Editing.h"
 
 namespace kv4 {

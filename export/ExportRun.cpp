@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "export/CropsFile.h"
 #include "export/Messages.h"

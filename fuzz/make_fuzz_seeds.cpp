@@ -20,10 +20,10 @@
 
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 #include "fuzz/FuzzInput.h"
-#include "support/DemoFarm.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/DemoFarm.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -45,7 +45,7 @@ class SeedDir {
     void Add(const Bytes& bytes) {
         char name[32];
         std::snprintf(name, sizeof name, "seed-%02d", count_++);
-        kv4test::WriteBytes(dir_ / name, bytes);
+        kv4farm::WriteBytes(dir_ / name, bytes);
     }
 
   private:
@@ -64,14 +64,14 @@ SmallYear CutYear(const fs::path& data, int year, std::size_t fieldCount,
                   std::size_t worksPerField) {
     const Bytes fieldFile = ReadAll(data / ("SCHL" + std::to_string(year) + ".DAT"));
     const Bytes workFile = ReadAll(data / ("ARB" + std::to_string(year) + ".DAT"));
-    kv4::TOSchlaege reg;
+    kv4::FieldRegister reg;
     reg.LoadFromBytes(fieldFile, workFile);
     SmallYear out;
     std::set<kv4::FieldKey> keys;
-    for (std::size_t i = 0; i < reg.Fields.size() && i < fieldCount; ++i) {
+    for (std::size_t i = 0; i < reg.Fields().size() && i < fieldCount; ++i) {
         const auto first = fieldFile.begin() + std::ptrdiff_t(i * kv4::kFieldRecordSize);
         out.fields.insert(out.fields.end(), first, first + std::ptrdiff_t(kv4::kFieldRecordSize));
-        keys.insert({reg.Fields[i].FieldNo(), reg.Fields[i].SubNo()});
+        keys.insert({reg.Fields()[i].FieldNo(), reg.Fields()[i].SubNo()});
     }
     // Raw file bytes, so the follower dates are as stored.
     std::map<kv4::FieldKey, std::size_t> taken;
@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
         const fs::path out = kv4::PathFromUtf8(argv[1]);
         const fs::path farm = out / "demo-farm";
         fs::remove_all(farm);
-        kv4test::WriteDemoFarm(farm);
+        kv4farm::WriteDemoFarm(farm);
         SeedDir registerSeeds(out, "fuzz_register");
         RegisterSeeds(farm / "Daten", registerSeeds);
         SeedDir classSeeds(out, "fuzz_nutrient_classes");

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "data/FileAccess.h"
-#include "support/DemoFarm.h"
+#include "farmwriter/DemoFarm.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     }
     try {
         const std::filesystem::path out = kv4::PathFromUtf8(argv[1]);
-        kv4test::WriteDemoFarm(out);
+        kv4farm::WriteDemoFarm(out);
         std::cout << "Demo-Betrieb geschrieben: " << kv4::PathToUtf8(out / "Daten") << '\n';
     } catch (const std::exception& e) {
         std::cerr << "make_demo_farm: " << e.what() << '\n';

@@ -1,6 +1,6 @@
 #include "worksheets/Editing.h"
 
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
 

@@ -131,7 +131,7 @@ const FarmDigest::YearWorks::Key* FarmDigest::YearWorks::Find(const FieldKey& ke
     return it != keys.end() && it->key == key ? &*it : nullptr;
 }
 
-void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
+void FarmDigest::Keep(std::uint16_t year, const FieldRegister::FieldList& fields,
                       const YearWorks& works) {
     if (year == 2018) {
         fields2018_.clear();
@@ -173,10 +173,10 @@ void FarmDigest::Keep(std::uint16_t year, const TOSchlaege::FieldList& fields,
     }
 }
 
-void FarmDigest::Take(std::uint16_t year, const TOSchlaege& reg) {
+void FarmDigest::Take(std::uint16_t year, const FieldRegister& reg) {
     std::vector<FieldKey> keys;
-    keys.reserve(reg.Fields.size());
-    for (const FieldRecord& field : reg.Fields) keys.push_back(KeyOf(field));
+    keys.reserve(reg.Fields().size());
+    for (const FieldRecord& field : reg.Fields()) keys.push_back(KeyOf(field));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     yearWorks_.Clear();
@@ -185,11 +185,11 @@ void FarmDigest::Take(std::uint16_t year, const TOSchlaege& reg) {
         CollectWorks(reg, key, works);
         yearWorks_.Add(year, key, works);
     }
-    Keep(year, reg.Fields, yearWorks_);
+    Keep(year, reg.Fields(), yearWorks_);
 }
 
 ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
-                                TOSchlaege& scratch) {
+                                FieldRegister& scratch) {
     yearWorks_.Clear();
     std::vector<CollectedWork> works;
     ReadErrors errors =
@@ -197,7 +197,7 @@ ReadErrors FarmDigest::LoadYear(std::uint16_t year, const std::string& folder,
             TakenWorks(year, run, works);
             yearWorks_.Add(year, key, works);
         });
-    Keep(year, scratch.Fields, yearWorks_);
+    Keep(year, scratch.Fields(), yearWorks_);
     return errors;
 }
 
@@ -211,7 +211,7 @@ double FarmDigest::Organic2017(const FieldRecord& field) const {
 
 ReadErrors LoadFarmYears(FarmDigest& digest, const std::string& folder) {
     ReadErrors errors;
-    TOSchlaege scratch;
+    FieldRegister scratch;
     for (const std::uint16_t year : kFarmYears) {
         const ReadErrors yearErrors = digest.LoadYear(year, folder, scratch);
         errors.insert(errors.end(), yearErrors.begin(), yearErrors.end());

@@ -13,7 +13,7 @@
 
 #include "data/BlockAllocator.h"
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 #include "worksheets/Fill.h"
 
 namespace kv4 {
@@ -24,12 +24,12 @@ class FarmDigest {
     // takes it; returns its read errors. `scratch` is the register the year's
     // fields go through, reused from year to year; it never holds works.
     [[nodiscard]] ReadErrors LoadYear(std::uint16_t year, const std::string& folder,
-                                      TOSchlaege& scratch);
+                                      FieldRegister& scratch);
 
     // Takes what the worksheets need from `reg`, the register of `year`.
     // A year that is not one of kFarmYears is ignored. Years may come in any
     // order; taking a year again replaces what was taken from it.
-    void Take(std::uint16_t year, const TOSchlaege& reg);
+    void Take(std::uint16_t year, const FieldRegister& reg);
 
     // Without fields of 2018 there is nothing to fill; the caller reports it.
     bool HasFields2018() const { return !fields2018_.empty(); }
@@ -82,7 +82,7 @@ class FarmDigest {
 
     // Keeps the year from its fields, in register order, and what their
     // keys' works gave.
-    void Keep(std::uint16_t year, const TOSchlaege::FieldList& fields, const YearWorks& works);
+    void Keep(std::uint16_t year, const FieldRegister::FieldList& fields, const YearWorks& works);
 
     // The year being taken; kept so that the next year reuses its memory.
     YearWorks yearWorks_;

@@ -54,15 +54,15 @@ std::uint32_t CollectedWork::DateKey(const WorkRecord& work) {
 namespace {
 
 // A field's run of works in the register.
-std::span<const WorkRecord> RunOf(const TOSchlaege& year, const FieldKey& key) {
+std::span<const WorkRecord> RunOf(const FieldRegister& year, const FieldKey& key) {
     const std::size_t begin = year.SkipPosition(key);
     std::size_t end = begin;
-    while (end < year.Works.size()) {
-        const WorkRecord& work = year.Works[end];
+    while (end < year.Works().size()) {
+        const WorkRecord& work = year.Works()[end];
         if (KeyOf(work) != key) break;
         ++end;
     }
-    return std::span<const WorkRecord>(year.Works.data() + begin, end - begin);
+    return std::span<const WorkRecord>(year.Works().data() + begin, end - begin);
 }
 
 // The place rule of the register, on a plain list: fine for the few dozen
@@ -193,11 +193,11 @@ void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& lis
     }
 }
 
-void CollectWorks(const TOSchlaege& year, const FieldKey& key, std::vector<CollectedWork>& list) {
+void CollectWorks(const FieldRegister& year, const FieldKey& key, std::vector<CollectedWork>& list) {
     CollectRun(RunOf(year, key), list);
 }
 
-void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
+void CollectWorks(const FieldRegister& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list) {
     CollectWorks(year, KeyOf(field), list);
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 #include "data/UnitFactor.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Worksheet.h"
@@ -48,9 +48,9 @@ struct CollectedWork {
 // around while sorting them in would cost more than reading the files.
 // Runs of more than kLargeRun works of one field (only a damaged work file
 // has them) are sorted in through blocks, in n * sqrt(n) instead of n^2.
-void CollectWorks(const TOSchlaege& year, const FieldRecord& field,
+void CollectWorks(const FieldRegister& year, const FieldRecord& field,
                   std::vector<CollectedWork>& list);
-void CollectWorks(const TOSchlaege& year, const FieldKey& key, std::vector<CollectedWork>& list);
+void CollectWorks(const FieldRegister& year, const FieldKey& key, std::vector<CollectedWork>& list);
 inline constexpr std::size_t kLargeRun = 512;
 
 // The same for a run of one field key's works in file order.

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/TextEncoding.h"
 #include "worksheets/NumberFormat.h"
 

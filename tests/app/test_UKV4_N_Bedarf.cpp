@@ -15,7 +15,7 @@
 #include "app/UKV4_N_Bedarf.h"
 #include "dialogs/Seams.h"
 #include "guisupport/GuiTestSupport.h"
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 #include "worksheets/NumberFormat.h"
 
 using kv4guitest::ScopedModalHook;

@@ -24,8 +24,8 @@
 #include "app/UKV4_N_Bedarf.h"
 #include "guisupport/GuiTestSupport.h"
 #include "reference/NutrientClasses.h"
-#include "reference/UFruchtdaten.h"
-#include "support/RecordWriter.h"
+#include "reference/CropTable.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/Worksheet.h"
 
 using kv4gui::TStringGrid;
@@ -139,10 +139,10 @@ void TestEditingWindow::init() {
     hook_ = std::make_unique<ScopedModalHook>();
     form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
 
-    kv4test::NKlassenSpec soil;
+    kv4farm::NKlassenSpec soil;
     soil.names[0] = "lS";
     soil.limits = {5, 10, 17, 25};
-    form_->NutrientClassTable().LoadFromBytes(kv4test::EncodeNKlassen(soil));
+    form_->NutrientClassTable().LoadFromBytes(kv4farm::EncodeNKlassen(soil));
 
     N().SetRowCount(kRows);
     P().SetRowCount(kRows);

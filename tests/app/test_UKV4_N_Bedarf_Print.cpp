@@ -19,13 +19,13 @@
 
 #include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "guisupport/GuiTestSupport.h"
 #include "guisupport/PdfReader.h"
 #include "reference/NutrientClasses.h"
 #include "render/ReportPrinter.h"
-#include "support/DemoFarm.h"
+#include "farmwriter/DemoFarm.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/ReportLayout.h"
@@ -97,7 +97,7 @@ void TestPrintWindow::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
         QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         QSKIP("pdftotext/pdfinfo (poppler-utils) not installed: PDF output not checked");
-    kv4test::WriteDemoFarm(kv4::PathFromUtf8(dir_.path().toStdString()));
+    kv4farm::WriteDemoFarm(kv4::PathFromUtf8(dir_.path().toStdString()));
 }
 
 void TestPrintWindow::init() {

@@ -20,14 +20,14 @@
 
 #include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "dialogs/UFormInfo.h"
 #include "dialogs/Zugang.h"
 #include "guisupport/GuiTestSupport.h"
 #include "reference/NutrientClasses.h"
-#include "support/DemoFarm.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/DemoFarm.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
@@ -138,7 +138,7 @@ void TestStartup::cleanup() {
 }
 
 QString TestStartup::MakeFarm() {
-    kv4test::WriteDemoFarm(ToFs(temp_->path()));
+    kv4farm::WriteDemoFarm(ToFs(temp_->path()));
     return temp_->filePath(QStringLiteral("Daten"));
 }
 
@@ -291,10 +291,10 @@ void TestStartup::farmFilesStayAsTheyWere() {
 void TestStartup::yieldSourcesOnTheExpectationCells() {
     const fs::path daten = ToFs(temp_->filePath(QStringLiteral("Daten")));
     auto harvest = [](std::uint16_t fieldNo, const char* crop, double amount) {
-        return kv4test::WorkSpec{
+        return kv4farm::WorkSpec{
             .fieldNo = fieldNo, .workType = 6, .cropName = crop, .amount = amount};
     };
-    kv4test::WriteYear(daten, 2018,
+    kv4farm::WriteYear(daten, 2018,
                        {{.fieldNo = 1, .name = "Nord", .area = 10, .crop = "Winterweizen"},
                         {.fieldNo = 2,
                          .name = "S\xC3\xBC"
@@ -302,9 +302,9 @@ void TestStartup::yieldSourcesOnTheExpectationCells() {
                          .area = 5,
                          .crop = "Raps"}},
                        {});
-    kv4test::WriteYear(daten, 2017, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 80)});
-    kv4test::WriteYear(daten, 2016, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 50)});
-    kv4test::WriteYear(daten, 2015, {{.fieldNo = 2, .area = 5}}, {harvest(2, "Raps", 40)});
+    kv4farm::WriteYear(daten, 2017, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 80)});
+    kv4farm::WriteYear(daten, 2016, {{.fieldNo = 1, .area = 10}}, {harvest(1, "Winterweizen", 50)});
+    kv4farm::WriteYear(daten, 2015, {{.fieldNo = 2, .area = 5}}, {harvest(2, "Raps", 40)});
     PointRegistryAt(temp_->filePath(QStringLiteral("Daten")));
     Start(temp_->path(), 2);
     if (QTest::currentTestFailed()) return;

@@ -17,10 +17,10 @@
 
 #include "app/StringGrid.h"
 #include "app/UKV4_N_Bedarf.h"
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "guisupport/GuiTestSupport.h"
-#include "support/DemoFarm.h"
+#include "farmwriter/DemoFarm.h"
 #include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
@@ -170,7 +170,7 @@ void TestExportMatchesWindow::init() {
     temp_ = std::make_unique<QTemporaryDir>();
     out_ = std::make_unique<QTemporaryDir>();
     QVERIFY(temp_->isValid() && out_->isValid());
-    kv4test::WriteDemoFarm(kv4::PathFromUtf8(Root().toStdString()));
+    kv4farm::WriteDemoFarm(kv4::PathFromUtf8(Root().toStdString()));
 
     // A registry file as regedit writes it, naming the farm's data folder.
     const QString registry = out_->filePath(QStringLiteral("user.reg"));

@@ -9,7 +9,7 @@
 #include <random>
 
 #include "data/ByteReader.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ TEST(Real48, EncoderRoundTripsEveryRandomBitPattern) {
         for (int i = 0; i < 6; ++i) bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
         if (bytes[0] == 0) continue;  // zero has many encodings
         const double value = Decode(bytes);
-        ASSERT_EQ(kv4test::EncodeReal48(value), bytes) << value;
+        ASSERT_EQ(kv4farm::EncodeReal48(value), bytes) << value;
         ASSERT_EQ(kv4::RoundToReal48(value), value) << value;
     }
 }
@@ -105,17 +105,17 @@ TEST(Real48, OutOfRangeValues) {
     EXPECT_TRUE(std::isnan(kv4::RoundToReal48(std::nextafter(std::ldexp(1.0, 127), 0.0))));
 
     // The writer saturates instead, and writes 0 for what is too small.
-    EXPECT_EQ(Decode(kv4test::EncodeReal48(1e300)), largest);
-    EXPECT_EQ(Decode(kv4test::EncodeReal48(-1e300)), -largest);
-    EXPECT_EQ(kv4test::EncodeReal48(1e-300), Bytes6{});
-    EXPECT_EQ(kv4test::EncodeReal48(0.0), Bytes6{});
+    EXPECT_EQ(Decode(kv4farm::EncodeReal48(1e300)), largest);
+    EXPECT_EQ(Decode(kv4farm::EncodeReal48(-1e300)), -largest);
+    EXPECT_EQ(kv4farm::EncodeReal48(1e-300), Bytes6{});
+    EXPECT_EQ(kv4farm::EncodeReal48(0.0), Bytes6{});
 }
 
 TEST(Real48, EncodesTheDocumentedExamples) {
-    EXPECT_EQ(kv4test::EncodeReal48(1.0), (Bytes6{0x81, 0, 0, 0, 0, 0x00}));
-    EXPECT_EQ(kv4test::EncodeReal48(100.0), (Bytes6{0x87, 0, 0, 0, 0, 0x48}));
-    EXPECT_EQ(kv4test::EncodeReal48(1000.0), (Bytes6{0x8A, 0, 0, 0, 0, 0x7A}));
-    EXPECT_EQ(kv4test::EncodeReal48(-2.0), (Bytes6{0x82, 0, 0, 0, 0, 0x80}));
+    EXPECT_EQ(kv4farm::EncodeReal48(1.0), (Bytes6{0x81, 0, 0, 0, 0, 0x00}));
+    EXPECT_EQ(kv4farm::EncodeReal48(100.0), (Bytes6{0x87, 0, 0, 0, 0, 0x48}));
+    EXPECT_EQ(kv4farm::EncodeReal48(1000.0), (Bytes6{0x8A, 0, 0, 0, 0, 0x7A}));
+    EXPECT_EQ(kv4farm::EncodeReal48(-2.0), (Bytes6{0x82, 0, 0, 0, 0, 0x80}));
 }
 
 }  // namespace

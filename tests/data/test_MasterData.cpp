@@ -10,7 +10,8 @@
 
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -91,7 +92,7 @@ TEST_F(MasterDataTest, RepairsEachPaddedNameOnlyWhenTheCorrectNameIsFree) {
         std::vector<Bytes> contents;
         for (std::size_t i = 0; i < c.files.size(); ++i) {
             contents.push_back(Records(2, std::uint8_t(i * 40)));
-            kv4test::WriteBytes(here.path() / c.files[i], contents.back());
+            kv4farm::WriteBytes(here.path() / c.files[i], contents.back());
         }
         for (const std::string& f : c.folders) fs::create_directory(here.path() / f);
         messages.clear();
@@ -112,7 +113,7 @@ TEST_F(MasterDataTest, RepairsEachPaddedNameOnlyWhenTheCorrectNameIsFree) {
         }
     }
     // RepairFileName on its own, in the current directory's place.
-    kv4test::WriteBytes(dir.path() / "SCHLEPP .DAT", Records(1, 3));
+    kv4farm::WriteBytes(dir.path() / "SCHLEPP .DAT", Records(1, 3));
     EXPECT_EQ(kv4::RepairFileName("SCHLEPP.DAT", "SCHLEPP .DAT", folder()), std::nullopt);
     EXPECT_EQ(ReadAll(dir.path() / "SCHLEPP.DAT"), Records(1, 3));
 }
@@ -126,7 +127,7 @@ TEST_F(MasterDataTest, LoadsTheSixFilesAsWholeRecords) {
         {"Verpaech.DAT", Records(4, 6)},
         {"DUENGEMP.DAT", Records(4, 7)},
     };
-    for (const auto& [name, bytes] : files) kv4test::WriteBytes(dir.path() / name, bytes);
+    for (const auto& [name, bytes] : files) kv4farm::WriteBytes(dir.path() / name, bytes);
     fs::create_directory(dir.path() / "SONSTIG.DAT");  // a folder is no file
 
     Load(folder());
@@ -155,7 +156,7 @@ TEST_F(MasterDataTest, AReadErrorIsReportedAndTheUnloadedFilesAreNeverOpened) {
     if (!fs::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc";
     for (const char* name : {"DUENGER.DAT", "Verpaech.DAT", "DUENGEMP.DAT"})
         fs::create_symlink("/proc/self/mem", dir.path() / name);
-    kv4test::WriteBytes(dir.path() / "FRUCHT.DAT", Records(2, 9));
+    kv4farm::WriteBytes(dir.path() / "FRUCHT.DAT", Records(2, 9));
     Load(folder());
     EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei DUENGER.DAT"});
     EXPECT_EQ(List("DUENGER").size(), 0u);
@@ -187,10 +188,10 @@ void UnprotectFolder(const fs::path& dir) {
 }
 
 TEST_F(MasterDataTest, AFailedRenameIsReportedAndLoadingGoesOn) {
-    kv4test::WriteBytes(dir.path() / "probe", {});
-    kv4test::WriteBytes(dir.path() / "FRUCHT  .DAT", Records(1, 1));
-    kv4test::WriteBytes(dir.path() / "SONSTIG .DAT", Records(1, 2));
-    kv4test::WriteBytes(dir.path() / "MASCHINE.DAT", Records(2, 3));
+    kv4farm::WriteBytes(dir.path() / "probe", {});
+    kv4farm::WriteBytes(dir.path() / "FRUCHT  .DAT", Records(1, 1));
+    kv4farm::WriteBytes(dir.path() / "SONSTIG .DAT", Records(1, 2));
+    kv4farm::WriteBytes(dir.path() / "MASCHINE.DAT", Records(2, 3));
     if (!ProtectFolder(dir.path())) {
         UnprotectFolder(dir.path());
         GTEST_SKIP() << "no way to make this folder refuse renames";

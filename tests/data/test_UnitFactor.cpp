@@ -9,16 +9,16 @@
 
 #include "data/ByteReader.h"
 #include "data/UnitFactor.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace {
 
 bool IsReal48(double v) { return kv4::RoundToReal48(v) == v; }
 
 kv4::WorkRecord WorkWithGroupFactor(double groupFactor) {
-    kv4test::WorkSpec spec;
+    kv4farm::WorkSpec spec;
     spec.groupFactor = groupFactor;
-    const std::vector<std::uint8_t> b = kv4test::EncodeWork(spec);
+    const std::vector<std::uint8_t> b = kv4farm::EncodeWork(spec);
     return kv4::WorkRecord(
         std::span<const std::uint8_t, kv4::kWorkRecordSize>(b.data(), kv4::kWorkRecordSize));
 }

@@ -14,9 +14,10 @@
 
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 #include "support/HostileFolders.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
 
@@ -148,10 +149,10 @@ TEST_F(HostileFolderTest, RandomBytesFillWhatTheRecordsSay) {
     const fs::path folder = Build("RandomBytes");
     const StartUpResult r = RunStartUp(folder);
     EXPECT_TRUE(r.messages.empty());
-    kv4::TOSchlaege year;
+    kv4::FieldRegister year;
     EXPECT_TRUE(year.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder))).empty());
     const auto listed =
-        std::count_if(year.Fields.begin(), year.Fields.end(),
+        std::count_if(year.Fields().begin(), year.Fields().end(),
                       [](const kv4::FieldRecord& f) { return !(f.StatusBits() & 1); });
     ASSERT_EQ(r.hasFields2018, year.FieldCount() > 0);
     if (listed > 0) {
@@ -364,10 +365,10 @@ TEST(LargeWorkRun, CollectsInTheRegistersOrder) {
     std::mt19937 random(4711);
     for (int pattern = 0; pattern < 4; ++pattern) {
         SCOPED_TRACE(pattern);
-        std::vector<kv4test::WorkSpec> works;
+        std::vector<kv4farm::WorkSpec> works;
         const int count = 1500 + pattern * 300;
         for (int i = 0; i < count; ++i) {
-            kv4test::WorkSpec w;
+            kv4farm::WorkSpec w;
             w.fieldNo = 7;
             const int day = pattern == 0   ? static_cast<int>(random() % 5)        // many equal
                             : pattern == 1 ? count - i                             // falling
@@ -381,15 +382,15 @@ TEST(LargeWorkRun, CollectsInTheRegistersOrder) {
             w.nutrient1 = i;
             works.push_back(w);
         }
-        kv4::TOSchlaege year;
-        year.LoadFromBytes(kv4test::EncodeFields({{7, 0, "F", 1, "", 0, 0, 0, "C"}}),
-                           kv4test::EncodeWorks(works));
+        kv4::FieldRegister year;
+        year.LoadFromBytes(kv4farm::EncodeFields({{7, 0, "F", 1, "", 0, 0, 0, "C"}}),
+                           kv4farm::EncodeWorks(works));
         ASSERT_GT(year.WorkCount(), static_cast<int>(kv4::kLargeRun));
         kv4::FieldRecord field;
         std::vector<kv4::WorkRecord> copies;
         year.GetFieldWorks(0, field, copies, false);
         std::vector<kv4::CollectedWork> refs;
-        kv4::CollectWorks(year, year.Fields[0], refs);
+        kv4::CollectWorks(year, year.Fields()[0], refs);
         ASSERT_EQ(refs.size(), copies.size());
         for (std::size_t k = 0; k < refs.size(); ++k) ASSERT_EQ(*refs[k].work, copies[k]) << k;
     }

@@ -13,9 +13,10 @@
 
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
-#include "support/DemoFarm.h"
+#include "farmwriter/DemoFarm.h"
 #include "support/HostileFolders.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ void ExpectUnchangedBesidesRepairs(const fs::path& folder) {
 
 TEST(UnchangedData, DemoFarm) {
     kv4test::TempDir dir;
-    kv4test::WriteDemoFarm(dir.path());
+    kv4farm::WriteDemoFarm(dir.path());
     const fs::path folder = dir.path() / "Daten";
     ASSERT_TRUE(fs::exists(folder / "FRUCHT  .DAT"));
     ExpectUnchangedBesidesRepairs(folder);

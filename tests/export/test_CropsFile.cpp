@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "export/CropsFile.h"
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 
 TEST(CropsFile, LinesCommentsAndSplit) {
     const std::string text =

@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "ExportTestFiles.h"
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "export/ExportRun.h"
 #include "export/WorksheetCsv.h"
 #include "reference/NutrientClasses.h"
-#include "support/DemoFarm.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/DemoFarm.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using kv4exporttest::Entries;
@@ -28,7 +29,7 @@ class ExportRun : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         farm_ = new kv4test::TempDir;
-        kv4test::WriteDemoFarm(farm_->path());
+        kv4farm::WriteDemoFarm(farm_->path());
     }
     static void TearDownTestSuite() {
         delete farm_;
@@ -138,14 +139,14 @@ TEST_F(ExportRun, BadCropsFileWritesNothing) {
 TEST_F(ExportRun, ConversionErrorStillWritesTheSheets) {
     // Two fields of 2018; the second has an N-min sample too large for a cell.
     kv4test::TempDir farm;
-    kv4test::FieldSpec a{1, 0, "Acker", 5, "lS", 20, 10, 0, "Weizen"};
-    kv4test::FieldSpec b{2, 0, "Breite", 4, "lS", 20, 10, 0, "Weizen"};
-    kv4test::WorkSpec nmin;
+    kv4farm::FieldSpec a{1, 0, "Acker", 5, "lS", 20, 10, 0, "Weizen"};
+    kv4farm::FieldSpec b{2, 0, "Breite", 4, "lS", 20, 10, 0, "Weizen"};
+    kv4farm::WorkSpec nmin;
     nmin.fieldNo = 2;
     nmin.workType = kv4::kWorkTypeFertilisation;
     nmin.nminMark = 1;
     nmin.nutrient1 = 5e9;
-    kv4test::WriteYear(farm.path() / "Daten", 2018, {a, b}, {nmin});
+    kv4farm::WriteYear(farm.path() / "Daten", 2018, {a, b}, {nmin});
     kv4::ExportOptions o = Options();
     o.dataFolder = kv4::PathToUtf8(farm.path() / "Daten");
     o.cropsFile = Out("crops.txt");
@@ -181,7 +182,7 @@ TEST_F(ExportRun, FolderAndOutputFailures) {
     EXPECT_NE(err_.str().find("ist kein Ordner."), std::string::npos) << err_.str();
 
     kv4test::TempDir only2017;
-    kv4test::WriteYear(only2017.path(), 2017, {{1, 0, "Alt", 1, "lS", 20, 10, 0, "Hafer"}}, {});
+    kv4farm::WriteYear(only2017.path(), 2017, {{1, 0, "Alt", 1, "lS", 20, 10, 0, "Hafer"}}, {});
     o.dataFolder = kv4::PathToUtf8(only2017.path());
     EXPECT_EQ(Run(o), kv4::ExportStatus::Failed);
     EXPECT_EQ(err_.str(),

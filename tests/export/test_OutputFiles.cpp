@@ -8,7 +8,8 @@
 
 #include "ExportTestFiles.h"
 #include "export/OutputFiles.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using kv4exporttest::Entries;

@@ -14,7 +14,8 @@
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
 #include "platform/Registry.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -598,7 +599,7 @@ TEST(RegistryFile, WineDriveLettersFollowTheDosdevicesLinks) {
 
     const Bytes userReg = RegistryFile(
         {SetupKey("Software\\Agrar\\Kornavis.INI\\Setup", "D:\\Kornavis\\Daten")}, Fmt::Wine);
-    kv4test::WriteBytes(p / "user.reg", userReg);
+    kv4farm::WriteBytes(p / "user.reg", userReg);
     const auto reader = kv4::RegistryFileReader::FromFile(p / "user.reg");
     ASSERT_EQ(reader->format(), kv4::RegistryFileReader::Format::Wine);
     const struct {
@@ -619,7 +620,7 @@ TEST(RegistryFile, WineDriveLettersFollowTheDosdevicesLinks) {
     for (const auto& c : cases) EXPECT_EQ(reader->TranslateDataPath(c.text), c.expected) << c.text;
 
     // A regedit export beside the prefix is no Wine registry: no translation.
-    kv4test::WriteBytes(p / "export.reg", RegistryFile({}, Fmt::Regedit5Utf16));
+    kv4farm::WriteBytes(p / "export.reg", RegistryFile({}, Fmt::Regedit5Utf16));
     EXPECT_EQ(kv4::RegistryFileReader::FromFile(p / "export.reg")->TranslateDataPath("C:\\Agrar"),
               "C:\\Agrar");
 

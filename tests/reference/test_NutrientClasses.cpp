@@ -11,13 +11,14 @@
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
 #include "reference/NutrientClasses.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
-using kv4test::NKlassenSpec;
+using kv4farm::NKlassenSpec;
 
 NKlassenSpec Spec(std::array<std::string, 8> names, std::array<double, 4> limits,
                   std::uint8_t kind = 2) {
@@ -31,7 +32,7 @@ NKlassenSpec Spec(std::array<std::string, 8> names, std::array<double, 4> limits
 Bytes File(const std::vector<NKlassenSpec>& specs) {
     Bytes out;
     for (const NKlassenSpec& s : specs) {
-        const Bytes r = kv4test::EncodeNKlassen(s);
+        const Bytes r = kv4farm::EncodeNKlassen(s);
         out.insert(out.end(), r.begin(), r.end());
     }
     return out;
@@ -89,7 +90,7 @@ TEST(NutrientClassRecord, FactorsAreRepairedOnlyWhenClassAIsZero) {
         EXPECT_EQ(t.Records()[1].Factor(i), kept.factors[std::size_t(i)]) << i;
     }
     // The repair is in the bytes held, and touches nothing else.
-    const Bytes raw = kv4test::EncodeNKlassen(zero);
+    const Bytes raw = kv4farm::EncodeNKlassen(zero);
     const auto& held = t.Records()[0].bytes();
     EXPECT_EQ(held[51], 200);
     EXPECT_EQ(held[53], 150);
@@ -169,7 +170,7 @@ TEST(NutrientClasses, SoilTypesMatchOnlyExactly) {
 TEST(NutrientClasses, LoadsTheFileByItsNameFromTheGivenFolderOnly) {
     kv4test::TempDir start, data;
     const Bytes bytes = File({Spec({"lS"}, {5, 10, 17, 25}), Spec({"S"}, {1, 2, 3, 4}, 1)});
-    kv4test::WriteBytes(data.path() / "NKlassen.dat", bytes);
+    kv4farm::WriteBytes(data.path() / "NKlassen.dat", bytes);
     const std::string startFolder = kv4::PathToUtf8(start.path());
 
     kv4::NutrientClasses t;
@@ -187,7 +188,7 @@ TEST(NutrientClasses, LoadsTheFileByItsNameFromTheGivenFolderOnly) {
 
 #ifndef _WIN32
     kv4test::TempDir lower;
-    kv4test::WriteBytes(lower.path() / "nklassen.DAT", bytes);
+    kv4farm::WriteBytes(lower.path() / "nklassen.DAT", bytes);
     t.LoadNutrientClasses(kv4::PathToUtf8(lower.path()));
     EXPECT_EQ(t.Records().size(), 1u);
 #endif

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
@@ -14,10 +14,10 @@
 namespace kv4test {
 
 struct FarmData {
-    kv4::TOSchlaege Year2018;
-    kv4::TOSchlaege Year2017;
-    kv4::TOSchlaege Year2016;
-    kv4::TOSchlaege Year2015;
+    kv4::FieldRegister Year2018;
+    kv4::FieldRegister Year2017;
+    kv4::FieldRegister Year2016;
+    kv4::FieldRegister Year2015;
 
     bool HasFields2018() const { return Year2018.FieldCount() > 0; }
 };

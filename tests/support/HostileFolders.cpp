@@ -9,7 +9,7 @@
 
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -22,10 +22,10 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 // 20 kg/ha N-min in three layers dated in March and April 2018.
-std::vector<WorkSpec> Works2018() {
-    std::vector<WorkSpec> works;
+std::vector<kv4farm::WorkSpec> Works2018() {
+    std::vector<kv4farm::WorkSpec> works;
     for (std::uint16_t field : {1, 2, 3}) {
-        WorkSpec nmin;
+        kv4farm::WorkSpec nmin;
         nmin.fieldNo = field;
         nmin.workType = kv4::kWorkTypeFertilisation;
         nmin.nminMark = 1;
@@ -41,7 +41,7 @@ std::vector<WorkSpec> Works2018() {
     return works;
 }
 
-std::vector<FieldSpec> Fields(std::uint8_t yearPart) {
+std::vector<kv4farm::FieldSpec> Fields(std::uint8_t yearPart) {
     return {
         {1, 0, "Am Bach", 10, "lS", 45, 12.5, 0, "Winterweizen"},
         {2, 0, "Hoher Acker", 5, "sL", 20, 20, 0, yearPart == 18 ? "Wintergerste" : "Winterweizen"},
@@ -50,11 +50,11 @@ std::vector<FieldSpec> Fields(std::uint8_t yearPart) {
 }
 
 // Harvests of every field, an organic fertilisation of field 1 in 2017.
-std::vector<WorkSpec> EarlierWorks(std::uint8_t yearPart) {
-    std::vector<WorkSpec> works;
+std::vector<kv4farm::WorkSpec> EarlierWorks(std::uint8_t yearPart) {
+    std::vector<kv4farm::WorkSpec> works;
     for (std::uint16_t field : {1, 2, 3}) {
         if (field == 1 && yearPart == 17) {
-            WorkSpec organic;
+            kv4farm::WorkSpec organic;
             organic.fieldNo = 1;
             organic.workType = kv4::kWorkTypeFertilisation;
             organic.organicMark = 1;
@@ -65,7 +65,7 @@ std::vector<WorkSpec> EarlierWorks(std::uint8_t yearPart) {
             organic.date = {20, 3, yearPart, 0};
             works.push_back(organic);
         }
-        WorkSpec harvest;
+        kv4farm::WorkSpec harvest;
         harvest.fieldNo = field;
         harvest.workType = kv4::kWorkTypeHarvest;
         harvest.cropName = field == 3 ? "Winterraps" : "Winterweizen";
@@ -82,14 +82,14 @@ Bytes MasterBytes(std::size_t records, std::uint8_t fill) {
 }
 
 Bytes NKlassenBytes() {
-    NKlassenSpec light;
+    kv4farm::NKlassenSpec light;
     light.names = {"lS", "Sl", "S", "", "", "", "", ""};
     light.limits = {5, 10, 17, 25};
-    NKlassenSpec heavy;
+    kv4farm::NKlassenSpec heavy;
     heavy.names = {"sL", "L", "T", "tL", "lT", "uL", "sT", "Ton"};
     heavy.limits = {8, 15, 23, 30};
-    Bytes bytes = EncodeNKlassen(light);
-    const Bytes second = EncodeNKlassen(heavy);
+    Bytes bytes = kv4farm::EncodeNKlassen(light);
+    const Bytes second = kv4farm::EncodeNKlassen(heavy);
     bytes.insert(bytes.end(), second.begin(), second.end());
     return bytes;
 }
@@ -98,15 +98,15 @@ Bytes Read(const fs::path& file) { return kv4::ReadFileBytes(file).bytes; }
 
 // An organic fertilisation and a harvest of field 1, both in `unit` with
 // the product's `groupFactor`: both pass through the unit conversion.
-void AddOrganicAndHarvest(std::vector<WorkSpec>& works, std::uint8_t unit, double groupFactor) {
-    WorkSpec harvest;
+void AddOrganicAndHarvest(std::vector<kv4farm::WorkSpec>& works, std::uint8_t unit, double groupFactor) {
+    kv4farm::WorkSpec harvest;
     harvest.fieldNo = 1;
     harvest.workType = kv4::kWorkTypeHarvest;
     harvest.cropName = "Winterweizen";
     harvest.amount = 80;
     harvest.unit = unit;
     harvest.groupFactor = groupFactor;
-    WorkSpec organic = harvest;
+    kv4farm::WorkSpec organic = harvest;
     organic.workType = kv4::kWorkTypeFertilisation;
     organic.organicMark = 1;
     organic.organicProductMark = 1;
@@ -124,7 +124,7 @@ void PatchRecords(const fs::path& file, std::size_t size,
         change(record);
         std::copy(record.begin(), record.end(), bytes.begin() + std::ptrdiff_t(at));
     }
-    WriteBytes(file, bytes);
+    kv4farm::WriteBytes(file, bytes);
 }
 
 const char* const kYearFiles[] = {"SCHL2018.DAT", "ARB2018.DAT", "SCHL2017.DAT", "ARB2017.DAT",
@@ -146,15 +146,15 @@ constexpr std::size_t kWorkReals[] = {41, 106, 119, 126, 132, 138};
 
 void WriteSmallFarm(const fs::path& folder) {
     fs::create_directories(folder);
-    WriteYear(folder, 2018, Fields(18), Works2018());
-    for (std::uint8_t y : {17, 16, 15}) WriteYear(folder, 2000 + y, Fields(y), EarlierWorks(y));
-    WriteBytes(folder / "MASCHINE.DAT", MasterBytes(2, 0x11));
-    WriteBytes(folder / "DUENGER.DAT", MasterBytes(3, 0x22));
-    WriteBytes(folder / "PFLSCHTZ.DAT", MasterBytes(1, 0x33));
-    WriteBytes(folder / "SCHLEPP.DAT", MasterBytes(1, 0x44));
-    WriteBytes(folder / "FRUCHT.DAT", MasterBytes(2, 0x55));
-    WriteBytes(folder / "SONSTIG.DAT", MasterBytes(1, 0x66));
-    WriteBytes(folder / "NKlassen.dat", NKlassenBytes());
+    kv4farm::WriteYear(folder, 2018, Fields(18), Works2018());
+    for (std::uint8_t y : {17, 16, 15}) kv4farm::WriteYear(folder, 2000 + y, Fields(y), EarlierWorks(y));
+    kv4farm::WriteBytes(folder / "MASCHINE.DAT", MasterBytes(2, 0x11));
+    kv4farm::WriteBytes(folder / "DUENGER.DAT", MasterBytes(3, 0x22));
+    kv4farm::WriteBytes(folder / "PFLSCHTZ.DAT", MasterBytes(1, 0x33));
+    kv4farm::WriteBytes(folder / "SCHLEPP.DAT", MasterBytes(1, 0x44));
+    kv4farm::WriteBytes(folder / "FRUCHT.DAT", MasterBytes(2, 0x55));
+    kv4farm::WriteBytes(folder / "SONSTIG.DAT", MasterBytes(1, 0x66));
+    kv4farm::WriteBytes(folder / "NKlassen.dat", NKlassenBytes());
 }
 
 std::vector<HostileFolder> HostileFolders() {
@@ -174,17 +174,17 @@ std::vector<HostileFolder> HostileFolders() {
                                      : name == "NKlassen.dat" ? kv4::kNutrientClassRecordSize
                                                               : kv4::kWorkRecordSize;
             if (bytes.size() >= size) bytes.resize(bytes.size() - size / 2);
-            WriteBytes(entry.path(), bytes);
+            kv4farm::WriteBytes(entry.path(), bytes);
         }
     });
     add("ZeroLengthFiles", [](const fs::path& d) {
         WriteSmallFarm(d);
-        for (const auto& entry : fs::directory_iterator(d)) WriteBytes(entry.path(), {});
+        for (const auto& entry : fs::directory_iterator(d)) kv4farm::WriteBytes(entry.path(), {});
     });
     add("ZeroLengthWorkFiles", [](const fs::path& d) {
         WriteSmallFarm(d);
         ForEachYearFile(d, [](const fs::path& f, bool field) {
-            if (!field) WriteBytes(f, {});
+            if (!field) kv4farm::WriteBytes(f, {});
         });
     });
     add("RandomBytes", [](const fs::path& d) {
@@ -193,7 +193,7 @@ std::vector<HostileFolder> HostileFolders() {
         for (const auto& entry : fs::directory_iterator(d)) {
             Bytes bytes(Read(entry.path()).size() + random() % 700);
             for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-            WriteBytes(entry.path(), bytes);
+            kv4farm::WriteBytes(entry.path(), bytes);
         }
     });
     add("LengthBytes255", [](const fs::path& d) {
@@ -232,50 +232,50 @@ std::vector<HostileFolder> HostileFolders() {
     }
     add("UnitCodes15To255", [](const fs::path& d) {
         WriteSmallFarm(d);
-        std::vector<WorkSpec> works;
+        std::vector<kv4farm::WorkSpec> works;
         for (int unit = 15; unit <= 255; ++unit) {
             AddOrganicAndHarvest(works, static_cast<std::uint8_t>(unit), 0.8);
         }
-        for (int year : {2017, 2016, 2015}) WriteYear(d, year, Fields(17), works);
+        for (int year : {2017, 2016, 2015}) kv4farm::WriteYear(d, year, Fields(17), works);
     });
     add("GroupFactorZero", [](const fs::path& d) {
         WriteSmallFarm(d);
-        std::vector<WorkSpec> works;
+        std::vector<kv4farm::WorkSpec> works;
         // Volume to mass multiplies by the factor, further units divide by it.
         for (std::uint8_t unit : {5, 6, 9, 12}) AddOrganicAndHarvest(works, unit, 0);
-        for (int year : {2017, 2016, 2015}) WriteYear(d, year, Fields(17), works);
+        for (int year : {2017, 2016, 2015}) kv4farm::WriteYear(d, year, Fields(17), works);
     });
     add("FieldNumbersAbove32767", [](const fs::path& d) {
         WriteSmallFarm(d);
         // The field file holds them signed, the work file unsigned.
-        std::vector<FieldSpec> fields = Fields(18);
-        std::vector<WorkSpec> works = Works2018();
+        std::vector<kv4farm::FieldSpec> fields = Fields(18);
+        std::vector<kv4farm::WorkSpec> works = Works2018();
         fields[0].fieldNo = -1;
         fields[1].fieldNo = -32768;
-        for (WorkSpec& w : works) {
+        for (kv4farm::WorkSpec& w : works) {
             if (w.fieldNo == 1) w.fieldNo = 65535;
             if (w.fieldNo == 2) w.fieldNo = 32768;
         }
         std::sort(works.begin(), works.end(),
-                  [](const WorkSpec& a, const WorkSpec& b) { return a.fieldNo < b.fieldNo; });
-        WriteYear(d, 2018, fields, works);
+                  [](const kv4farm::WorkSpec& a, const kv4farm::WorkSpec& b) { return a.fieldNo < b.fieldNo; });
+        kv4farm::WriteYear(d, 2018, fields, works);
     });
     add("HundredThousandWorksOfOneField", [](const fs::path& d) {
         WriteSmallFarm(d);
         // Dates falling from record to record: each one belongs in front of
         // all before it, the worst order for sorting the works in.
-        WorkSpec nmin;
+        kv4farm::WorkSpec nmin;
         nmin.fieldNo = 1;
         nmin.workType = kv4::kWorkTypeFertilisation;
         nmin.nminMark = 1;
         nmin.nutrient1 = 1;
-        const Bytes record = EncodeWork(nmin);
-        WorkSpec harvest;
+        const Bytes record = kv4farm::EncodeWork(nmin);
+        kv4farm::WorkSpec harvest;
         harvest.fieldNo = 1;
         harvest.workType = kv4::kWorkTypeHarvest;
         harvest.cropName = "Winterweizen";
         harvest.amount = 80;
-        const Bytes harvestRecord = EncodeWork(harvest);
+        const Bytes harvestRecord = kv4farm::EncodeWork(harvest);
         constexpr std::size_t kCount = 100000;
         Bytes works2018(kCount * kv4::kWorkRecordSize);
         Bytes works2017(kCount * kv4::kWorkRecordSize);
@@ -292,24 +292,24 @@ std::vector<HostileFolder> HostileFolders() {
             }
             // The latest sample (the first record) is the only one of 30 kg.
             if (i == 0) {
-                const auto thirty = EncodeReal48(30);
+                const auto thirty = kv4farm::EncodeReal48(30);
                 std::copy(thirty.begin(), thirty.end(),
                           works2018.begin() + std::ptrdiff_t(at + 126));
             }
             // Every tenth record follows the one before it.
             if (i % 10 == 5) works2018[at + 15] = 1;
         }
-        WriteBytes(d / "ARB2018.DAT", works2018);
-        WriteBytes(d / "ARB2017.DAT", works2017);
+        kv4farm::WriteBytes(d / "ARB2018.DAT", works2018);
+        kv4farm::WriteBytes(d / "ARB2017.DAT", works2017);
     });
     add("DuplicateFieldKeys", [](const fs::path& d) {
         WriteSmallFarm(d);
-        std::vector<FieldSpec> fields = Fields(18);
-        for (FieldSpec& f : fields) f.fieldNo = 1;
-        WriteYear(d, 2018, fields, Works2018());
-        std::vector<FieldSpec> earlier = Fields(17);
-        for (FieldSpec& f : earlier) f.fieldNo = 1;
-        WriteYear(d, 2017, earlier, EarlierWorks(17));
+        std::vector<kv4farm::FieldSpec> fields = Fields(18);
+        for (kv4farm::FieldSpec& f : fields) f.fieldNo = 1;
+        kv4farm::WriteYear(d, 2018, fields, Works2018());
+        std::vector<kv4farm::FieldSpec> earlier = Fields(17);
+        for (kv4farm::FieldSpec& f : earlier) f.fieldNo = 1;
+        kv4farm::WriteYear(d, 2017, earlier, EarlierWorks(17));
     });
     add("FolderInPlaceOfDataFiles", [](const fs::path& d) {
         WriteSmallFarm(d);
@@ -356,9 +356,9 @@ std::vector<HostileFolder> HostileFolders() {
         fs::rename(d / "FRUCHT.DAT", d / "FRUCHT  .DAT");
         fs::rename(d / "SONSTIG.DAT", d / "SONSTIG .DAT");
         // Both spellings present: nothing is renamed.
-        WriteBytes(d / "SCHLEPP .DAT", MasterBytes(4, 0x77));
+        kv4farm::WriteBytes(d / "SCHLEPP .DAT", MasterBytes(4, 0x77));
         // A folder of the correct name counts as present.
-        WriteBytes(d / "DUENGER .DAT", MasterBytes(4, 0x88));
+        kv4farm::WriteBytes(d / "DUENGER .DAT", MasterBytes(4, 0x88));
         fs::remove(d / "DUENGER.DAT");
         fs::create_directory(d / "DUENGER.DAT");
     });

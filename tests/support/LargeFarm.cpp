@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace kv4test {
 
@@ -24,8 +24,8 @@ void WriteLargeFarmYear(const std::filesystem::path& folder, int year, int field
     auto real = [&rng](double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(rng);
     };
-    std::vector<FieldSpec> fieldSpecs;
-    std::vector<WorkSpec> works;
+    std::vector<kv4farm::FieldSpec> fieldSpecs;
+    std::vector<kv4farm::WorkSpec> works;
     fieldSpecs.reserve(static_cast<std::size_t>(fields));
     works.reserve(static_cast<std::size_t>(fields) * kLargeFarmWorksPerField);
     const auto yearByte = static_cast<std::uint8_t>(year % 100);
@@ -40,7 +40,7 @@ void WriteLargeFarmYear(const std::filesystem::path& folder, int year, int field
                               .statusBits = static_cast<std::uint8_t>(f % 50 == 0 ? 1 : 0),
                               .crop = crop});
         for (int k = 0; k < kLargeFarmWorksPerField; ++k) {
-            WorkSpec w{.fieldNo = static_cast<std::uint16_t>(f),
+            kv4farm::WorkSpec w{.fieldNo = static_cast<std::uint16_t>(f),
                        .workType = 1,
                        .date = {static_cast<std::uint8_t>(1 + pick(28)),
                                 static_cast<std::uint8_t>(1 + pick(12)), yearByte, 0}};
@@ -77,7 +77,7 @@ void WriteLargeFarmYear(const std::filesystem::path& folder, int year, int field
             works.push_back(w);
         }
     }
-    WriteYear(folder, year, fieldSpecs, works);
+    kv4farm::WriteYear(folder, year, fieldSpecs, works);
 }
 
 void WriteLargeFarm(const std::filesystem::path& folder, int fields) {

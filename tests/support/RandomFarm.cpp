@@ -8,10 +8,10 @@ namespace kv4test {
 
 FarmData ToFarmData(const FarmSpec& spec) {
     FarmData farm;
-    kv4::TOSchlaege* registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016, &farm.Year2015};
+    kv4::FieldRegister* registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016, &farm.Year2015};
     for (int y = 0; y < 4; ++y) {
-        registers[y]->LoadFromBytes(EncodeFields(spec.years[y].fields),
-                                    EncodeWorks(spec.years[y].works));
+        registers[y]->LoadFromBytes(kv4farm::EncodeFields(spec.years[y].fields),
+                                    kv4farm::EncodeWorks(spec.years[y].works));
     }
     return farm;
 }
@@ -19,7 +19,7 @@ FarmData ToFarmData(const FarmSpec& spec) {
 kv4::NutrientClasses ToClasses(const FarmSpec& spec) {
     std::vector<std::uint8_t> bytes;
     for (const auto& record : spec.classes) {
-        const auto encoded = EncodeNKlassen(record);
+        const auto encoded = kv4farm::EncodeNKlassen(record);
         bytes.insert(bytes.end(), encoded.begin(), encoded.end());
     }
     kv4::NutrientClasses classes;

@@ -7,23 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "reference/NutrientClasses.h"
 #include "support/FarmData.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/Fill.h"
 
 namespace kv4test {
 
 struct YearSpec {
-    std::vector<FieldSpec> fields;
-    std::vector<WorkSpec> works;
+    std::vector<kv4farm::FieldSpec> fields;
+    std::vector<kv4farm::WorkSpec> works;
 };
 
 // Years 2018, 2017, 2016, 2015.
 struct FarmSpec {
     YearSpec years[4];
-    std::vector<NKlassenSpec> classes;
+    std::vector<kv4farm::NKlassenSpec> classes;
 };
 
 FarmData ToFarmData(const FarmSpec& spec);

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/FileAccess.h"
 #include "reference/NutrientClasses.h"
-#include "reference/UFruchtdaten.h"
-#include "support/DemoFarm.h"
-#include "support/RecordWriter.h"
+#include "reference/CropTable.h"
+#include "farmwriter/DemoFarm.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -231,7 +231,7 @@ class TestKv4Export : public QObject {
 void TestKv4Export::initTestCase() {
     QVERIFY(farm_.isValid() && scratch_.isValid());
     QVERIFY(QFile::exists(QStringLiteral(KV4_EXPORT_PROGRAM)));
-    kv4test::WriteDemoFarm(kv4::PathFromUtf8(Farm().toStdString()));
+    kv4farm::WriteDemoFarm(kv4::PathFromUtf8(Farm().toStdString()));
     dataBefore_ = Snapshot(Data());
     // The padded master-data name is part of what must survive untouched.
     QVERIFY(dataBefore_.count(QStringLiteral("FRUCHT  .DAT")));
@@ -430,14 +430,14 @@ void TestKv4Export::conversionErrorExitsThreeWithFiles() {
     // The second field's N-min sample is too large for a cell's integer.
     QTemporaryDir farm;
     QVERIFY(farm.isValid());
-    kv4test::FieldSpec a{1, 0, "Acker", 5, "lS", 20, 10, 0, "Weizen"};
-    kv4test::FieldSpec b{2, 0, "Breite", 4, "lS", 20, 10, 0, "Weizen"};
-    kv4test::WorkSpec nmin;
+    kv4farm::FieldSpec a{1, 0, "Acker", 5, "lS", 20, 10, 0, "Weizen"};
+    kv4farm::FieldSpec b{2, 0, "Breite", 4, "lS", 20, 10, 0, "Weizen"};
+    kv4farm::WorkSpec nmin;
     nmin.fieldNo = 2;
     nmin.workType = kv4::kWorkTypeFertilisation;
     nmin.nminMark = 1;
     nmin.nutrient1 = 5e9;
-    kv4test::WriteYear(kv4::PathFromUtf8(farm.path().toStdString()), 2018, {a, b}, {nmin});
+    kv4farm::WriteYear(kv4::PathFromUtf8(farm.path().toStdString()), 2018, {a, b}, {nmin});
     const QString crops = WriteCrops("Weizen;Winterweizen C\n");
     const Result r =
         RunTool({QStringLiteral("--data"), farm.path(), QStringLiteral("--crops"), crops,
@@ -504,7 +504,7 @@ void TestKv4Export::missingAndEmptyFolders() {
 
     // Years before 2018 only.
     QTemporaryDir old;
-    kv4test::WriteYear(kv4::PathFromUtf8(old.path().toStdString()), 2017,
+    kv4farm::WriteYear(kv4::PathFromUtf8(old.path().toStdString()), 2017,
                        {{1, 0, "Alt", 1, "lS", 20, 10, 0, "Hafer"}}, {});
     r = RunTool(
         {QStringLiteral("--data"), old.path(), QStringLiteral("--nklassen"),

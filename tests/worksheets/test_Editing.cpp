@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "reference/UFruchtdaten.h"
-#include "support/RecordWriter.h"
+#include "reference/CropTable.h"
+#include "farmwriter/RecordWriter.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -234,11 +234,11 @@ TEST(Editing, ResidueMarkToggle) {
 }
 
 TEST(Editing, ContentSetsClass) {
-    kv4test::NKlassenSpec spec;
+    kv4farm::NKlassenSpec spec;
     spec.names[0] = "lS";
     spec.limits = {5, 10, 17, 25};
     kv4::NutrientClasses classes;
-    classes.LoadFromBytes(kv4test::EncodeNKlassen(spec));
+    classes.LoadFromBytes(kv4farm::EncodeNKlassen(spec));
 
     struct Case {
         std::string soil, text, klasse;

@@ -6,7 +6,8 @@
 #include <string>
 
 #include "support/RandomFarm.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 
@@ -16,7 +17,7 @@ using kv4test::FarmSpec;
 
 std::uint64_t Bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
-bool InKeyOrder(const std::vector<kv4test::WorkSpec>& works) {
+bool InKeyOrder(const std::vector<kv4farm::WorkSpec>& works) {
     return std::is_sorted(works.begin(), works.end(), [](const auto& a, const auto& b) {
         return std::pair(a.fieldNo, a.subNo) < std::pair(b.fieldNo, b.subNo);
     });
@@ -75,7 +76,7 @@ TEST(FarmDigest, LoadedYearByYearTakesWhatTheWholeFarmGives) {
         const FarmSpec spec = kv4test::RandomFarm(seed);
         kv4test::TempDir dir;
         for (int y = 0; y < 4; ++y) {
-            kv4test::WriteYear(dir.path(), 2018 - y, spec.years[y].fields, spec.years[y].works);
+            kv4farm::WriteYear(dir.path(), 2018 - y, spec.years[y].fields, spec.years[y].works);
             ++(InKeyOrder(spec.years[y].works) ? inOrder : outOfOrder);
         }
         ExpectStreamedAsWhole(Folder(dir));
@@ -90,7 +91,7 @@ TEST(FarmDigest, LoadedYearByYearTakesWhatTheWholeFarmGives) {
 // serve as a place (2015).
 TEST(FarmDigest, HugeRunOfOneField) {
     kv4test::TempDir dir;
-    std::vector<kv4test::WorkSpec> works;
+    std::vector<kv4farm::WorkSpec> works;
     for (int i = 0; i < 700; ++i) {
         works.push_back({.fieldNo = 1,
                          .workType = 6,
@@ -98,10 +99,10 @@ TEST(FarmDigest, HugeRunOfOneField) {
                          .amount = (i % 2 == 0 ? 1e6 : 1.0) / (i + 3),
                          .date = {static_cast<std::uint8_t>(7 - (i * 3) % 7), 3, 16, 0}});
     }
-    kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
-    kv4test::WriteYear(dir.path(), 2016, {{.fieldNo = 1, .area = 3.7}}, works);
+    kv4farm::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
+    kv4farm::WriteYear(dir.path(), 2016, {{.fieldNo = 1, .area = 3.7}}, works);
     works[350].optionalMark = 2;
-    kv4test::WriteYear(dir.path(), 2015, {{.fieldNo = 1, .area = 3.7}}, works);
+    kv4farm::WriteYear(dir.path(), 2015, {{.fieldNo = 1, .area = 3.7}}, works);
     ExpectStreamedAsWhole(Folder(dir));
 }
 
@@ -110,7 +111,7 @@ TEST(FarmDigest, HugeRunOfOneField) {
 TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
     kv4test::TempDir dir;
     const auto organic = [](double amount, std::uint8_t day) {
-        return kv4test::WorkSpec{.fieldNo = 1,
+        return kv4farm::WorkSpec{.fieldNo = 1,
                                  .workType = 1,
                                  .organicMark = 1,
                                  .amount = amount,
@@ -119,8 +120,8 @@ TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
                                  .organicProductMark = 1};
     };
     const double big = 0x1p60;
-    kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
-    kv4test::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}},
+    kv4farm::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}}, {});
+    kv4farm::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}},
                        {organic(big, 1), organic(1, 3), organic(-big, 2)});
     kv4::FarmDigest digest;
     ASSERT_TRUE(kv4::LoadFarmYears(digest, Folder(dir)).empty());
@@ -133,25 +134,25 @@ TEST(FarmDigest, OrganicSumInDateOrderWhenStreamed) {
 // N-min sample is still the one of the register's list.
 TEST(FarmDigest, LatestSampleWhereThePlaceRuleIsNoSort) {
     const auto work = [](std::uint8_t type, std::uint8_t day, double n) {
-        return kv4test::WorkSpec{.fieldNo = 1,
+        return kv4farm::WorkSpec{.fieldNo = 1,
                                  .workType = type,
                                  .nminMark = static_cast<std::uint8_t>(n > 0),
                                  .date = {day, 3, 18, 0},
                                  .nutrient1 = n};
     };
     // A sample that may not serve as a place goes behind the work before it.
-    std::vector<kv4test::WorkSpec> notPlaceable = {work(1, 5, 10), work(1, 1, 20)};
+    std::vector<kv4farm::WorkSpec> notPlaceable = {work(1, 5, 10), work(1, 1, 20)};
     notPlaceable[1].optionalMark = 2;
     // A follower behind an optional work goes behind the work placed last:
     // the list is B, F, A.
-    std::vector<kv4test::WorkSpec> follower = {work(1, 5, 10), work(3, 1, 0), work(3, 9, 0),
+    std::vector<kv4farm::WorkSpec> follower = {work(1, 5, 10), work(3, 1, 0), work(3, 9, 0),
                                                work(1, 1, 20)};
     follower[2].optionalMark = 1;
     follower[3].followerMark = 1;
     for (const auto& [works, latest] :
          {std::pair(notPlaceable, -20.0), std::pair(follower, -10.0)}) {
         kv4test::TempDir dir;
-        kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A"}}, works);
+        kv4farm::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A"}}, works);
         kv4::FarmDigest digest;
         ASSERT_TRUE(kv4::LoadFarmYears(digest, Folder(dir)).empty());
         ASSERT_EQ(digest.Fields2018().size(), 1u);

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "support/RandomFarm.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
 
@@ -16,12 +17,12 @@ namespace {
 
 using kv4::ncol::Ertragserwartung;
 using kv4test::FarmSpec;
-using kv4test::FieldSpec;
+using kv4farm::FieldSpec;
 using kv4test::kCrops;
 using kv4test::RandomFarm;
 using kv4test::ToClasses;
 using kv4test::ToFarmData;
-using kv4test::WorkSpec;
+using kv4farm::WorkSpec;
 
 struct Sheets {
     kv4::Worksheet n = kv4::MakeNWorksheet();
@@ -352,11 +353,11 @@ TEST(FillRows, EmptyClassTableGivesBlankClass) {
 
 TEST(FillLoad, LoadsEachYearFromItsFiles) {
     kv4test::TempDir dir;
-    kv4test::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}},
+    kv4farm::WriteYear(dir.path(), 2018, {{.fieldNo = 1, .name = "A", .crop = "Raps"}},
                        {{.fieldNo = 1, .workType = 1, .nminMark = 1, .nutrient1 = 12}});
-    kv4test::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}, {.fieldNo = 2, .area = 2}},
+    kv4farm::WriteYear(dir.path(), 2017, {{.fieldNo = 1, .area = 2}, {.fieldNo = 2, .area = 2}},
                        {Harvest(1, "Raps", 40)});
-    kv4test::WriteYear(dir.path(), 2016,
+    kv4farm::WriteYear(dir.path(), 2016,
                        {{.fieldNo = 1, .area = 2}, {.fieldNo = 2}, {.fieldNo = 3}},
                        {Harvest(1, "Raps", 30)});
     // No 2015.
@@ -384,12 +385,12 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
 // The yield expectation exactly as described: every field of every earlier
 // year asked for its works, for every row.
 double LiteralExpectation(const kv4test::FarmData& farm, const std::string& crop) {
-    const kv4::TOSchlaege* years[] = {&farm.Year2017, &farm.Year2016, &farm.Year2015};
+    const kv4::FieldRegister* years[] = {&farm.Year2017, &farm.Year2016, &farm.Year2015};
     kv4::FieldRecord field;
     std::vector<kv4::WorkRecord> list;
     double total = 0;
     int count = 0;
-    for (const kv4::TOSchlaege* year : years) {
+    for (const kv4::FieldRegister* year : years) {
         double yieldSum = 0;
         double areaSum = 0;
         for (int i = 0; i < year->FieldCount(); ++i) {
@@ -472,15 +473,15 @@ TEST(FillFastPath, EqualsLiteralFillOnRandomFarms) {
         const kv4::NutrientClasses classes = ToClasses(spec);
 
         // Every field's works, in the same order as the register hands out copies.
-        const kv4::TOSchlaege* years[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
+        const kv4::FieldRegister* years[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
                                           &farm.Year2015};
         kv4::FieldRecord rec;
         std::vector<kv4::WorkRecord> copies;
         std::vector<kv4::CollectedWork> refs;
-        for (const kv4::TOSchlaege* year : years) {
+        for (const kv4::FieldRegister* year : years) {
             for (int i = 0; i < year->FieldCount(); ++i) {
                 year->GetFieldWorks(i, rec, copies, false);
-                kv4::CollectWorks(*year, year->Fields[static_cast<std::size_t>(i)], refs);
+                kv4::CollectWorks(*year, year->Fields()[static_cast<std::size_t>(i)], refs);
                 ASSERT_EQ(refs.size(), copies.size()) << i;
                 for (std::size_t k = 0; k < refs.size(); ++k)
                     ASSERT_TRUE(*refs[k].work == copies[k]) << "field " << i << ", work " << k;

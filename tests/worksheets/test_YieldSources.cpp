@@ -11,7 +11,7 @@
 namespace {
 
 using kv4test::FarmSpec;
-using kv4test::WorkSpec;
+using kv4farm::WorkSpec;
 
 struct H {
     int year;  // 1 = 2017, 2 = 2016, 3 = 2015

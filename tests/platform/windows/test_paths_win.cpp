@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
-#include "support/RecordWriter.h"
+#include "data/FieldRegister.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -60,18 +61,18 @@ TEST(PathFromUtf8Win, GivesTheWideNameWithUmlauts) {
 }
 
 std::vector<std::uint8_t> OneField(const std::string& name) {
-    kv4test::FieldSpec field;
+    kv4farm::FieldSpec field;
     field.fieldNo = 7;
     field.name = name;
     field.area = 2.5;
     field.crop = "Winterweizen";
-    return kv4test::EncodeFields({field});
+    return kv4farm::EncodeFields({field});
 }
 
 TEST(FindDataFileWin, FindsAFileWhateverTheLetterCaseOfItsName) {
     kv4test::TempDir dir;
     const std::vector<std::uint8_t> bytes = OneField("Langer Acker");
-    kv4test::WriteBytes(dir.path() / L"schl2018.dat", bytes);
+    kv4farm::WriteBytes(dir.path() / L"schl2018.dat", bytes);
     fs::create_directory(dir.path() / L"ARB2018.DAT");  // a folder is no data file
     const std::string folder = PathToUtf8(dir.path());
 
@@ -100,7 +101,7 @@ TEST(FindDataFileWin, OpensFilesBelowAFolderWithUmlauts) {
                                 "cker");
     fs::create_directories(folder);
     // A field name with an umlaut as well: Windows-1252 in the record.
-    kv4test::WriteBytes(folder / L"schl2018.dat", OneField("G\xC3\xA4nseweide"));
+    kv4farm::WriteBytes(folder / L"schl2018.dat", OneField("G\xC3\xA4nseweide"));
 
     const std::string folderUtf8 = PathToUtf8(folder);
     ASSERT_NE(folderUtf8.find("\\H\xC3\xB6"
@@ -111,10 +112,10 @@ TEST(FindDataFileWin, OpensFilesBelowAFolderWithUmlauts) {
     ASSERT_TRUE(FindDataFile(folderUtf8, "SCHL2018.DAT").has_value());
 
     // The register puts the data folder, with its backslash, before the name.
-    kv4::TOSchlaege register2018;
+    kv4::FieldRegister register2018;
     EXPECT_TRUE(register2018.LoadYear(2018, WithBackslash(folderUtf8)).empty());
     ASSERT_EQ(register2018.FieldCount(), 1);
-    EXPECT_EQ(register2018.Fields[0].Name(), "G\xC3\xA4nseweide");
+    EXPECT_EQ(register2018.Fields()[0].Name(), "G\xC3\xA4nseweide");
     EXPECT_EQ(register2018.WorkCount(), 0);
 }
 
@@ -122,7 +123,7 @@ TEST(ReadFileBytesWin, ReadsAFileThatAnotherProgramHoldsOpenForWriting) {
     kv4test::TempDir dir;
     const std::vector<std::uint8_t> bytes = OneField("Hofstelle");
     const fs::path file = dir.path() / L"SCHL2018.DAT";
-    kv4test::WriteBytes(file, bytes);
+    kv4farm::WriteBytes(file, bytes);
 
     // As the farm product does while it runs: open for writing, sharing both.
     HANDLE writer =

@@ -1,4 +1,4 @@
-#include "data/TOSchlaege.h"
+#include "data/FieldRegister.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,7 +13,7 @@ namespace {
 
 // Records are decoded straight from the bytes as they arrive, so no copy of
 // a file is ever held.
-void AppendFields(TOSchlaege::FieldList& fields, std::span<const std::uint8_t> bytes) {
+void AppendFields(FieldRegister::FieldList& fields, std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; bytes.size() - at >= kFieldRecordSize; at += kFieldRecordSize) {
         fields.emplace_back(bytes.subspan(at).first<kFieldRecordSize>());
     }
@@ -26,7 +26,7 @@ void TakeHeadDate(WorkRecord& work, const WorkDate* previous) {
     if (work.FollowerMark() == 1 && previous != nullptr) work.SetDate(*previous);
 }
 
-void AppendWorks(TOSchlaege::WorkList& works, std::span<const std::uint8_t> bytes) {
+void AppendWorks(FieldRegister::WorkList& works, std::span<const std::uint8_t> bytes) {
     for (std::size_t at = 0; bytes.size() - at >= kWorkRecordSize; at += kWorkRecordSize) {
         WorkRecord& work = works.emplace_back(bytes.subspan(at).first<kWorkRecordSize>());
         TakeHeadDate(work, works.size() > 1 ? &works[works.size() - 2].Date() : nullptr);
@@ -57,26 +57,26 @@ bool LoadYearFile(const std::string& folder, const std::string& name, std::size_
 
 }  // namespace
 
-bool TOSchlaege::LoadFieldFile(std::uint16_t year, const std::string& folder,
+bool FieldRegister::LoadFieldFile(std::uint16_t year, const std::string& folder,
                                std::size_t chunkBytes, ReadErrors& errors) {
-    Fields.clear();
-    Works.clear();
+    fields_.clear();
+    works_.clear();
     BuildIndex();
     return LoadYearFile<kFieldRecordSize>(folder, "SCHL" + std::to_string(year) + ".DAT",
-                                          chunkBytes, Fields, errors, AppendFields);
+                                          chunkBytes, fields_, errors, AppendFields);
 }
 
-ReadErrors TOSchlaege::LoadYear(std::uint16_t year, const std::string& folder,
+ReadErrors FieldRegister::LoadYear(std::uint16_t year, const std::string& folder,
                                 std::size_t chunkBytes) {
     ReadErrors errors;
     if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
-    LoadYearFile<kWorkRecordSize>(folder, "ARB" + std::to_string(year) + ".DAT", chunkBytes, Works,
+    LoadYearFile<kWorkRecordSize>(folder, "ARB" + std::to_string(year) + ".DAT", chunkBytes, works_,
                                   errors, AppendWorks);
     BuildIndex();
     return errors;
 }
 
-ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
+ReadErrors FieldRegister::StreamYear(std::uint16_t year, const std::string& folder,
                                   const RunVisitor& run, std::size_t chunkBytes) {
     ReadErrors errors;
     if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
@@ -85,8 +85,8 @@ ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
     if (!path) return errors;
 
     std::vector<FieldKey> fieldKeys;
-    fieldKeys.reserve(Fields.size());
-    for (const FieldRecord& field : Fields) fieldKeys.push_back(KeyOf(field));
+    fieldKeys.reserve(fields_.size());
+    for (const FieldRecord& field : fields_) fieldKeys.push_back(KeyOf(field));
     std::sort(fieldKeys.begin(), fieldKeys.end());
 
     // The register's search for a key stops where the running maximum of the
@@ -139,61 +139,53 @@ ReadErrors TOSchlaege::StreamYear(std::uint16_t year, const std::string& folder,
     return errors;
 }
 
-void TOSchlaege::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
+void FieldRegister::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
                                std::span<const std::uint8_t> workFile) {
-    Fields.clear();
-    Works.clear();
-    Fields.reserve(fieldFile.size() / kFieldRecordSize);
-    Works.reserve(workFile.size() / kWorkRecordSize);
-    AppendFields(Fields, fieldFile);
-    AppendWorks(Works, workFile);
+    fields_.clear();
+    works_.clear();
+    fields_.reserve(fieldFile.size() / kFieldRecordSize);
+    works_.reserve(workFile.size() / kWorkRecordSize);
+    AppendFields(fields_, fieldFile);
+    AppendWorks(works_, workFile);
     BuildIndex();
 }
 
-void TOSchlaege::BuildIndex() {
+void FieldRegister::BuildIndex() {
     rises_.clear();
-    for (std::size_t i = 0; i < Works.size(); ++i) {
-        const FieldKey key = KeyOf(Works[i]);
+    for (std::size_t i = 0; i < works_.size(); ++i) {
+        const FieldKey key = KeyOf(works_[i]);
         if (rises_.empty() || rises_.back().key < key) rises_.push_back({i, key});
     }
-    indexedWorks_ = Works.size();
 }
 
-bool TOSchlaege::IndexCurrent() const { return indexedWorks_ == Works.size(); }
-
-int TOSchlaege::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
-    for (std::size_t i = 0; i < Fields.size(); ++i) {
-        if (Fields[i].FieldNo() == fieldNo && Fields[i].SubNo() == subNo) {
+int FieldRegister::FindField(std::int16_t fieldNo, std::uint8_t subNo) const {
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        if (fields_[i].FieldNo() == fieldNo && fields_[i].SubNo() == subNo) {
             return static_cast<int>(i);
         }
     }
     return -1;
 }
 
-std::size_t TOSchlaege::SkipPosition(const FieldKey& key) const {
-    if (IndexCurrent()) {
-        // The scan from 0 stops at the first record whose key is not smaller:
-        // the first place where the running maximum of the keys reaches it.
-        const auto stop = std::partition_point(rises_.begin(), rises_.end(),
-                                               [&key](const Rise& rise) { return rise.key < key; });
-        return stop == rises_.end() ? Works.size() : stop->position;
-    }
-    std::size_t i = 0;
-    while (i < Works.size() && KeyOf(Works[i]) < key) ++i;
-    return i;
+std::size_t FieldRegister::SkipPosition(const FieldKey& key) const {
+    // The scan from 0 stops at the first record whose key is not smaller:
+    // the first place where the running maximum of the keys reaches it.
+    const auto stop = std::partition_point(rises_.begin(), rises_.end(),
+                                           [&key](const Rise& rise) { return rise.key < key; });
+    return stop == rises_.end() ? works_.size() : stop->position;
 }
 
-void TOSchlaege::GetFieldWorks(int index, FieldRecord& fieldRecord,
+void FieldRegister::GetFieldWorks(int index, FieldRecord& fieldRecord,
                                std::vector<WorkRecord>& workList, bool includeOptional) const {
     fieldRecord = FieldRecord();
     workList.clear();
-    if (index < 0 || static_cast<std::size_t>(index) >= Fields.size()) return;
-    fieldRecord = Fields[static_cast<std::size_t>(index)];
+    if (index < 0 || static_cast<std::size_t>(index) >= fields_.size()) return;
+    fieldRecord = fields_[static_cast<std::size_t>(index)];
     const FieldKey key = KeyOf(fieldRecord);
 
     std::size_t p = 0;  // behind the record inserted last
-    for (std::size_t i = SkipPosition(key); i < Works.size() && KeyOf(Works[i]) == key; ++i) {
-        const WorkRecord& work = Works[i];
+    for (std::size_t i = SkipPosition(key); i < works_.size() && KeyOf(works_[i]) == key; ++i) {
+        const WorkRecord& work = works_[i];
         const std::uint8_t optional = work.OptionalMark();
         if (optional == 1 && !includeOptional) continue;
         if (optional == 0 && work.FollowerMark() != 1) {

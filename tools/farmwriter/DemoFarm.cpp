@@ -1,7 +1,7 @@
 // The demo farm: a small invented arable farm in the Kornavis 4 file formats.
 // Its output depends on nothing but this code, so runs give identical files,
 // and a second run overwrites the first.
-#include "support/DemoFarm.h"
+#include "farmwriter/DemoFarm.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,14 +13,14 @@
 
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
-#include "support/RecordWriter.h"
+#include "data/FieldRegister.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using kv4test::FieldSpec;
-using kv4test::WorkSpec;
+using kv4farm::FieldSpec;
+using kv4farm::WorkSpec;
 
 constexpr std::uint8_t kSowing = 3;
 constexpr std::uint8_t kPlantProtection = 4;
@@ -350,7 +350,7 @@ void WriteYear(const fs::path& folder, int year, const std::vector<PlotData>& pl
         const std::vector<WorkSpec> own = WorksOf(d, i, year, random);
         works.insert(works.end(), own.begin(), own.end());
     }
-    kv4test::WriteYear(folder, year, fields, works);
+    kv4farm::WriteYear(folder, year, fields, works);
 }
 
 std::vector<std::uint8_t> MasterRecords(const std::vector<std::string>& names) {
@@ -369,54 +369,54 @@ std::vector<std::uint8_t> MasterRecords(const std::vector<std::string>& names) {
 }
 
 void WriteMasterData(const fs::path& folder) {
-    kv4test::WriteBytes(folder / "MASCHINE.DAT",
+    kv4farm::WriteBytes(folder / "MASCHINE.DAT",
                         MasterRecords({"Kreiselegge 3 m", "Drillmaschine", "Feldspritze 24 m"}));
-    kv4test::WriteBytes(folder / "DUENGER.DAT",
+    kv4farm::WriteBytes(folder / "DUENGER.DAT",
                         MasterRecords({"KAS 27 % N", "ASS 26 % N", "Rindergülle", "Stallmist"}));
-    kv4test::WriteBytes(folder / "PFLSCHTZ.DAT", MasterRecords({"Herbizid", "Fungizid"}));
-    kv4test::WriteBytes(folder / "SCHLEPP.DAT", MasterRecords({"Schlepper 120 kW"}));
-    kv4test::WriteBytes(folder / "SONSTIG.DAT", MasterRecords({"Lohnunternehmer"}));
+    kv4farm::WriteBytes(folder / "PFLSCHTZ.DAT", MasterRecords({"Herbizid", "Fungizid"}));
+    kv4farm::WriteBytes(folder / "SCHLEPP.DAT", MasterRecords({"Schlepper 120 kW"}));
+    kv4farm::WriteBytes(folder / "SONSTIG.DAT", MasterRecords({"Lohnunternehmer"}));
     // As older Kornavis versions left it: the name padded with blanks. The
     // program repairs it to FRUCHT.DAT; remove that so every run gives the
     // same folder.
     std::error_code ec;
     fs::remove(folder / "FRUCHT.DAT", ec);
-    kv4test::WriteBytes(folder / "FRUCHT  .DAT",
+    kv4farm::WriteBytes(folder / "FRUCHT  .DAT",
                         MasterRecords({"Winterweizen", "Wintergerste", "Winterraps"}));
 }
 
 void WriteNutrientClasses(const fs::path& file) {
     std::vector<std::uint8_t> out;
-    auto add = [&out](const kv4test::NKlassenSpec& spec) {
-        const std::vector<std::uint8_t> record = kv4test::EncodeNKlassen(spec);
+    auto add = [&out](const kv4farm::NKlassenSpec& spec) {
+        const std::vector<std::uint8_t> record = kv4farm::EncodeNKlassen(spec);
         out.insert(out.end(), record.begin(), record.end());
     };
     // A record of another kind (potassium) before the P2O5 classes: ignored.
-    kv4test::NKlassenSpec potassium;
+    kv4farm::NKlassenSpec potassium;
     potassium.kind = 1;
     potassium.names = {"S", "lS", "sL", "L", "tL", "", "", ""};
     potassium.limits = {4, 9, 15, 25};
     add(potassium);
 
-    kv4test::NKlassenSpec light;
+    kv4farm::NKlassenSpec light;
     light.names = {"S", "lS", "Sl", "", "", "", "", ""};
     light.limits = {5, 10, 17, 25};
     add(light);
-    kv4test::NKlassenSpec medium;
+    kv4farm::NKlassenSpec medium;
     medium.names = {"sL", "L", "uL", "sU", "", "", "", ""};
     medium.limits = {6, 12, 20, 30};
     add(medium);
-    kv4test::NKlassenSpec heavy;
+    kv4farm::NKlassenSpec heavy;
     heavy.names = {"tL", "lT", "T", "", "", "", "", ""};
     heavy.limits = {7, 14, 23, 35};
     heavy.factors = {0, 0, 0, 0, 0};  // the program puts in its defaults
     add(heavy);
-    kv4test::WriteBytes(file, out);
+    kv4farm::WriteBytes(file, out);
 }
 
 }  // namespace
 
-namespace kv4test {
+namespace kv4farm {
 
 void WriteDemoFarm(const std::filesystem::path& out) {
     const fs::path data = out / "Daten";
@@ -428,4 +428,4 @@ void WriteDemoFarm(const std::filesystem::path& out) {
     WriteNutrientClasses(out / "NKlassen.dat");
 }
 
-}  // namespace kv4test
+}  // namespace kv4farm

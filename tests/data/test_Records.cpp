@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/ByteReader.h"
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 
 namespace {
 
 using kv4::WorkDate;
 
 void PutReal48(std::vector<std::uint8_t>& b, std::size_t at, double v) {
-    const auto r = kv4test::EncodeReal48(v);
+    const auto r = kv4farm::EncodeReal48(v);
     std::copy(r.begin(), r.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
@@ -126,7 +126,7 @@ TEST(Records, WorkRecordDecodesTheDocumentedOffsets) {
 }
 
 TEST(Records, WriterAndReaderAgree) {
-    kv4test::FieldSpec spec;
+    kv4farm::FieldSpec spec;
     spec.fieldNo = 32767;
     spec.subNo = 255;
     spec.name =
@@ -138,7 +138,7 @@ TEST(Records, WriterAndReaderAgree) {
     spec.p2o5Content = 23.4;
     spec.statusBits = 2;
     spec.crop = std::string(300, 'x');  // longer than the room
-    const std::vector<std::uint8_t> bytes = kv4test::EncodeField(spec);
+    const std::vector<std::uint8_t> bytes = kv4farm::EncodeField(spec);
     ASSERT_EQ(bytes.size(), kv4::kFieldRecordSize);
     const kv4::FieldRecord field(
         std::span<const std::uint8_t, kv4::kFieldRecordSize>(bytes.data(), kv4::kFieldRecordSize));
@@ -154,11 +154,11 @@ TEST(Records, WriterAndReaderAgree) {
     EXPECT_NE(bytes[3], 0);
     EXPECT_NE(bytes[kv4::kFieldRecordSize - 1], 0);
 
-    kv4test::WorkSpec w;
+    kv4farm::WorkSpec w;
     w.fieldNo = 65535;
     w.cropName = "Sommergerste mit Untersaat";  // 26 characters, room 15
     w.date = {31, 12, 255, 1};
-    const std::vector<std::uint8_t> wb = kv4test::EncodeWork(w);
+    const std::vector<std::uint8_t> wb = kv4farm::EncodeWork(w);
     ASSERT_EQ(wb.size(), kv4::kWorkRecordSize);
     const kv4::WorkRecord work(
         std::span<const std::uint8_t, kv4::kWorkRecordSize>(wb.data(), kv4::kWorkRecordSize));

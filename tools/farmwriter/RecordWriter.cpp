@@ -1,4 +1,4 @@
-#include "support/RecordWriter.h"
+#include "farmwriter/RecordWriter.h"
 
 #include <atomic>
 #include <cmath>
@@ -10,7 +10,7 @@
 
 #include "data/ByteReader.h"
 
-namespace kv4test {
+namespace kv4farm {
 
 namespace fs = std::filesystem;
 namespace fo = kv4::field_offset;
@@ -150,24 +150,4 @@ void WriteYear(const fs::path& folder, int year, const std::vector<FieldSpec>& f
     WriteBytes(folder / ("ARB" + yearText + ".DAT"), EncodeWorks(works));
 }
 
-TempDir::TempDir() {
-    static std::atomic<unsigned> counter{0};
-    std::random_device random;
-    const fs::path base = fs::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path candidate =
-            base / ("kv4test-" + std::to_string(random()) + "-" + std::to_string(counter++));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder below " + base.string());
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-}
-
-}  // namespace kv4test
+}  // namespace kv4farm

@@ -8,15 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 #include "data/BlockAllocator.h"
 #include "data/FileAccess.h"
 
 namespace kv4 {
 
-class TOSchlaege {
+class FieldRegister {
   public:
-    TOSchlaege() = default;  // Create: empty Fields and Works
 
     // Replaces the content with SCHL<year>.DAT and ARB<year>.DAT of `folder`.
     // Missing or unopenable files leave the register (or its works) empty
@@ -30,7 +29,7 @@ class TOSchlaege {
     // field key's run of works, exactly the works GetFieldWorks starts from
     // for that key, goes to `run` as soon as the file has passed it. Only
     // keys of the year's fields with works are handed out, each once, in
-    // ascending key order; Works stays empty. Returns the read errors.
+    // ascending key order; Works() stays empty. Returns the read errors.
     using RunVisitor = std::function<void(const FieldKey& key, std::span<const WorkRecord> run)>;
     [[nodiscard]] ReadErrors StreamYear(std::uint16_t year, const std::string& folder,
                                         const RunVisitor& run,
@@ -49,8 +48,8 @@ class TOSchlaege {
     void GetFieldWorks(int index, FieldRecord& fieldRecord, std::vector<WorkRecord>& workList,
                        bool includeOptional) const;
 
-    int FieldCount() const { return static_cast<int>(Fields.size()); }
-    int WorkCount() const { return static_cast<int>(Works.size()); }
+    int FieldCount() const { return static_cast<int>(fields_.size()); }
+    int WorkCount() const { return static_cast<int>(works_.size()); }
 
     // First position of Works whose key is not smaller than `key` in the
     // sense of the register's skip (the first record that stops a scan from
@@ -58,10 +57,10 @@ class TOSchlaege {
     std::size_t SkipPosition(const FieldKey& key) const;
 
     using FieldList = std::vector<FieldRecord, BlockAllocator<FieldRecord>>;
-    FieldList Fields;
     // A year's works: the one large list of a load.
     using WorkList = std::vector<WorkRecord, BlockAllocator<WorkRecord>>;
-    WorkList Works;
+    const FieldList& Fields() const { return fields_; }
+    const WorkList& Works() const { return works_; }
 
   private:
     // Empties the register and loads the year's field file; false without
@@ -69,9 +68,6 @@ class TOSchlaege {
     bool LoadFieldFile(std::uint16_t year, const std::string& folder, std::size_t chunkBytes,
                        ReadErrors& errors);
     void BuildIndex();
-    // The index is built by the loaders; Works changed in length since then
-    // (by a caller that fills it directly) is searched without it.
-    bool IndexCurrent() const;
     // Where the running maximum of the work keys rises, in file order: the
     // literal skip from position 0 stops at the first position where that
     // maximum reaches the wanted key. A file in key order rises once a field.
@@ -79,8 +75,10 @@ class TOSchlaege {
         std::size_t position;
         FieldKey key;
     };
+    FieldList fields_;
+    WorkList works_;
+    // Rebuilt by every load, the only way the lists change.
     std::vector<Rise> rises_;
-    std::size_t indexedWorks_ = 0;
 };
 
 }  // namespace kv4

@@ -1,4 +1,4 @@
-#include "reference/UFruchtdaten.h"
+#include "reference/CropTable.h"
 
 namespace kv4 {
 

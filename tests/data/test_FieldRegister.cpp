@@ -13,19 +13,20 @@
 #include <vector>
 
 #include "data/FileAccess.h"
-#include "data/TOSchlaege.h"
-#include "support/RecordWriter.h"
+#include "data/FieldRegister.h"
+#include "farmwriter/RecordWriter.h"
+#include "support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kv4::FieldKey;
 using kv4::FieldRecord;
-using kv4::TOSchlaege;
+using kv4::FieldRegister;
 using kv4::WorkDate;
 using kv4::WorkRecord;
-using kv4test::FieldSpec;
-using kv4test::WorkSpec;
+using kv4farm::FieldSpec;
+using kv4farm::WorkSpec;
 
 FieldSpec Field(std::int16_t no, std::uint8_t sub, const std::string& name = "Acker") {
     FieldSpec f;
@@ -61,7 +62,7 @@ constexpr std::size_t kSmallChunk = 1000;
 class RegisterTest : public ::testing::Test {
   protected:
     std::string Folder() const { return kv4::WithBackslash(kv4::PathToUtf8(dir.path())); }
-    void Load(TOSchlaege& reg, std::uint16_t year, const std::string& folder) {
+    void Load(FieldRegister& reg, std::uint16_t year, const std::string& folder) {
         const kv4::ReadErrors errors = reg.LoadYear(year, folder, kSmallChunk);
         messages.insert(messages.end(), errors.begin(), errors.end());
     }
@@ -73,14 +74,14 @@ class RegisterTest : public ::testing::Test {
 // ---- Loading from the data folder -----------------------------------------
 
 TEST_F(RegisterTest, LoadsTheYearFromTheDataFolder) {
-    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0, "Am Wald"), Field(2, 1, "Hinterm Hof")},
+    kv4farm::WriteYear(dir.path(), 2018, {Field(1, 0, "Am Wald"), Field(2, 1, "Hinterm Hof")},
                        {Work(1, 0, 10), Work(2, 1, 20), Work(2, 1, 21)});
-    kv4test::WriteYear(dir.path(), 2017, {Field(1, 0)}, {});
+    kv4farm::WriteYear(dir.path(), 2017, {Field(1, 0)}, {});
 
-    TOSchlaege reg;
+    FieldRegister reg;
     Load(reg, 2018, Folder());
     ASSERT_EQ(reg.FieldCount(), 2);
-    EXPECT_EQ(reg.Fields[1].Name(), "Hinterm Hof");
+    EXPECT_EQ(reg.Fields()[1].Name(), "Hinterm Hof");
     EXPECT_EQ(reg.WorkCount(), 3);
     EXPECT_TRUE(messages.empty());
 
@@ -94,8 +95,8 @@ TEST_F(RegisterTest, LoadsTheYearFromTheDataFolder) {
 }
 
 TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
-    const std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0), Field(2, 0)});
-    const std::vector<std::uint8_t> works = kv4test::EncodeWorks({Work(1, 0, 1)});
+    const std::vector<std::uint8_t> fields = kv4farm::EncodeFields({Field(1, 0), Field(2, 0)});
+    const std::vector<std::uint8_t> works = kv4farm::EncodeWorks({Work(1, 0, 1)});
     struct Case {
         const char* what;
         void (*prepare)(const fs::path&, const std::vector<std::uint8_t>&,
@@ -105,43 +106,43 @@ TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
     const Case cases[] = {
         {"work file only",
          [](const fs::path& d, const auto&, const auto& w) {
-             kv4test::WriteBytes(d / "ARB2018.DAT", w);
+             kv4farm::WriteBytes(d / "ARB2018.DAT", w);
          },
          0, 0},
         {"folder named like the field file",
          [](const fs::path& d, const auto&, const auto& w) {
              fs::create_directory(d / "SCHL2018.DAT");
-             kv4test::WriteBytes(d / "ARB2018.DAT", w);
+             kv4farm::WriteBytes(d / "ARB2018.DAT", w);
          },
          0, 0},
         {"field file only",
          [](const fs::path& d, const auto& f, const auto&) {
-             kv4test::WriteBytes(d / "SCHL2018.DAT", f);
+             kv4farm::WriteBytes(d / "SCHL2018.DAT", f);
          },
          2, 0},
         {"folder named like the work file",
          [](const fs::path& d, const auto& f, const auto&) {
-             kv4test::WriteBytes(d / "SCHL2018.DAT", f);
+             kv4farm::WriteBytes(d / "SCHL2018.DAT", f);
              fs::create_directory(d / "ARB2018.DAT");
          },
          2, 0},
         {"names in lower case",
          [](const fs::path& d, const auto& f, const auto& w) {
-             kv4test::WriteBytes(d / "schl2018.dat", f);
-             kv4test::WriteBytes(d / "Arb2018.Dat", w);
+             kv4farm::WriteBytes(d / "schl2018.dat", f);
+             kv4farm::WriteBytes(d / "Arb2018.Dat", w);
          },
          2, 1},
         {"other year only",
          [](const fs::path& d, const auto& f, const auto& w) {
-             kv4test::WriteBytes(d / "SCHL2017.DAT", f);
-             kv4test::WriteBytes(d / "ARB2017.DAT", w);
+             kv4farm::WriteBytes(d / "SCHL2017.DAT", f);
+             kv4farm::WriteBytes(d / "ARB2017.DAT", w);
          },
          0, 0},
     };
     for (const Case& c : cases) {
         kv4test::TempDir folder;
         c.prepare(folder.path(), fields, works);
-        TOSchlaege reg;
+        FieldRegister reg;
         Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), c.fields) << c.what;
         EXPECT_EQ(reg.WorkCount(), c.works) << c.what;
@@ -155,9 +156,9 @@ TEST_F(RegisterTest, UnreadableFieldFileLeavesEverythingEmpty) {
 #else
     if (geteuid() == 0) GTEST_SKIP() << "root reads files without read permission";
 #endif
-    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
+    kv4farm::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
     fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::none);
-    TOSchlaege reg;
+    FieldRegister reg;
     Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 0);
     EXPECT_EQ(reg.WorkCount(), 0);
@@ -165,10 +166,10 @@ TEST_F(RegisterTest, UnreadableFieldFileLeavesEverythingEmpty) {
 }
 
 TEST_F(RegisterTest, ReadOnlyFilesAreRead) {
-    kv4test::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
+    kv4farm::WriteYear(dir.path(), 2018, {Field(1, 0)}, {Work(1, 0, 1)});
     fs::permissions(dir.path() / "SCHL2018.DAT", fs::perms::owner_read);
     fs::permissions(dir.path() / "ARB2018.DAT", fs::perms::owner_read);
-    TOSchlaege reg;
+    FieldRegister reg;
     Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 1);
     EXPECT_EQ(reg.WorkCount(), 1);
@@ -178,13 +179,13 @@ TEST_F(RegisterTest, ReadOnlyFilesAreRead) {
 // Reading /proc/self/mem from its start fails with an I/O error: a file that
 // opens and then cannot be read.
 TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
-    const std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0)});
-    const std::vector<std::uint8_t> works = kv4test::EncodeWorks({Work(1, 0, 1)});
+    const std::vector<std::uint8_t> fields = kv4farm::EncodeFields({Field(1, 0)});
+    const std::vector<std::uint8_t> works = kv4farm::EncodeWorks({Work(1, 0, 1)});
     {
         kv4test::TempDir folder;
         fs::create_symlink("/proc/self/mem", folder.path() / "ARB2017.DAT");
-        kv4test::WriteBytes(folder.path() / "SCHL2017.DAT", fields);
-        TOSchlaege reg;
+        kv4farm::WriteBytes(folder.path() / "SCHL2017.DAT", fields);
+        FieldRegister reg;
         Load(reg, 2017, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 1);
         EXPECT_EQ(reg.WorkCount(), 0);
@@ -195,8 +196,8 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
         // After an error in the field file the work file is still loaded.
         kv4test::TempDir folder;
         fs::create_symlink("/proc/self/mem", folder.path() / "SCHL2018.DAT");
-        kv4test::WriteBytes(folder.path() / "ARB2018.DAT", works);
-        TOSchlaege reg;
+        kv4farm::WriteBytes(folder.path() / "ARB2018.DAT", works);
+        FieldRegister reg;
         Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 0);
         EXPECT_EQ(reg.WorkCount(), 1);
@@ -206,14 +207,14 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
 #endif
 
 TEST_F(RegisterTest, TruncatedFilesKeepTheirWholeRecords) {
-    std::vector<std::uint8_t> fields = kv4test::EncodeFields({Field(1, 0), Field(2, 0)});
+    std::vector<std::uint8_t> fields = kv4farm::EncodeFields({Field(1, 0), Field(2, 0)});
     std::vector<std::uint8_t> works =
-        kv4test::EncodeWorks({Work(1, 0, 1), Work(1, 0, 2), Work(2, 0, 3)});
+        kv4farm::EncodeWorks({Work(1, 0, 1), Work(1, 0, 2), Work(2, 0, 3)});
     fields.resize(fields.size() - 1);
     works.resize(works.size() - 300);
-    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fields);
-    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", works);
-    TOSchlaege reg;
+    kv4farm::WriteBytes(dir.path() / "SCHL2018.DAT", fields);
+    kv4farm::WriteBytes(dir.path() / "ARB2018.DAT", works);
+    FieldRegister reg;
     Load(reg, 2018, Folder());
     EXPECT_EQ(reg.FieldCount(), 1);
     EXPECT_EQ(reg.WorkCount(), 2);
@@ -226,8 +227,8 @@ TEST_F(RegisterTest, FileLookupAndReading) {
 #ifdef _WIN32
     GTEST_SKIP() << "names that differ only in letter case are one file on Windows";
 #endif
-    kv4test::WriteBytes(dir.path() / "schl2018.DAT", {1, 2, 3});
-    kv4test::WriteBytes(dir.path() / "Schl2018.dat", {4, 5});
+    kv4farm::WriteBytes(dir.path() / "schl2018.DAT", {1, 2, 3});
+    kv4farm::WriteBytes(dir.path() / "Schl2018.dat", {4, 5});
     fs::create_directory(dir.path() / "SCHL2018.DAT");
     // Of two spellings the one that sorts first, whatever the listing order.
     const auto found = kv4::FindDataFile(Folder(), "SCHL2018.DAT");
@@ -246,7 +247,7 @@ TEST_F(RegisterTest, FileLookupAndReading) {
 
     std::vector<std::uint8_t> big(200000);
     for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<std::uint8_t>(i * 31);
-    kv4test::WriteBytes(dir.path() / "big", big);
+    kv4farm::WriteBytes(dir.path() / "big", big);
     const kv4::FileContent whole = kv4::ReadFileBytes(dir.path() / "big");
     EXPECT_EQ(whole.status, kv4::FileContent::Status::Ok);
     EXPECT_EQ(whole.bytes, big);
@@ -259,7 +260,7 @@ TEST_F(RegisterTest, FileLookupAndReading) {
                                               "H\xC3\xB6"
                                               "fe");
     fs::create_directory(umlauts);
-    kv4test::WriteBytes(umlauts / "ARB2018.DAT", {9});
+    kv4farm::WriteBytes(umlauts / "ARB2018.DAT", {9});
     const std::string umlautFolder = kv4::WithBackslash(kv4::PathToUtf8(umlauts));
     EXPECT_NE(umlautFolder.find("H\xC3\xB6"
                                 "fe/"),
@@ -270,8 +271,8 @@ TEST_F(RegisterTest, FileLookupAndReading) {
 // ---- Finding fields -------------------------------------------------------
 
 TEST(Register, FindFieldReturnsTheFirstMatchOrMinusOne) {
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields(
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields(
                           {Field(3, 0), Field(3, 1), Field(-1, 0), Field(3, 1), Field(32767, 255)}),
                       {});
     struct Case {
@@ -289,10 +290,10 @@ TEST(Register, FindFieldReturnsTheFirstMatchOrMinusOne) {
 // ---- Collecting works -------------------------------------------------------
 
 TEST(Register, WorksComeInDateOrderAndEqualDatesKeepTheFileOrder) {
-    TOSchlaege reg;
+    FieldRegister reg;
     reg.LoadFromBytes(
-        kv4test::EncodeFields({Field(7, 0)}),
-        kv4test::EncodeWorks({Work(7, 0, 1, {10, 4, 17, 0}), Work(7, 0, 2, {2, 3, 17, 0}),
+        kv4farm::EncodeFields({Field(7, 0)}),
+        kv4farm::EncodeWorks({Work(7, 0, 1, {10, 4, 17, 0}), Work(7, 0, 2, {2, 3, 17, 0}),
                               Work(7, 0, 3, {2, 3, 17, 5})}));
     FieldRecord field;
     std::vector<WorkRecord> list;
@@ -311,12 +312,12 @@ TEST(Register, FollowersTakeTheHeadsDateAndStayBehindIt) {
     // A follower of another value is an ordinary record.
     WorkSpec notFollower = Work(7, 0, 5, {1, 1, 17, 0});
     notFollower.followerMark = 2;
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields({Field(7, 0)}),
-                      kv4test::EncodeWorks({first, head, follower1, follower2, notFollower}));
-    EXPECT_EQ(reg.Works[2].Date(), (WorkDate{15, 5, 17, 0}));
-    EXPECT_EQ(reg.Works[3].Date(), (WorkDate{15, 5, 17, 0}));
-    EXPECT_EQ(reg.Works[4].Date(), (WorkDate{1, 1, 17, 0}));
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields({Field(7, 0)}),
+                      kv4farm::EncodeWorks({first, head, follower1, follower2, notFollower}));
+    EXPECT_EQ(reg.Works()[2].Date(), (WorkDate{15, 5, 17, 0}));
+    EXPECT_EQ(reg.Works()[3].Date(), (WorkDate{15, 5, 17, 0}));
+    EXPECT_EQ(reg.Works()[4].Date(), (WorkDate{1, 1, 17, 0}));
 
     FieldRecord field;
     std::vector<WorkRecord> list;
@@ -329,10 +330,10 @@ TEST(Register, TheFirstWorkKeepsItsDateWhateverItsMark) {
     first.followerMark = 1;
     WorkSpec second = Work(2, 0, 2, {9, 9, 17, 0});
     second.followerMark = 1;  // follows a work of another field, by file order
-    TOSchlaege reg;
-    reg.LoadFromBytes({}, kv4test::EncodeWorks({first, second}));
-    EXPECT_EQ(reg.Works[0].Date(), (WorkDate{3, 3, 17, 0}));
-    EXPECT_EQ(reg.Works[1].Date(), (WorkDate{3, 3, 17, 0}));
+    FieldRegister reg;
+    reg.LoadFromBytes({}, kv4farm::EncodeWorks({first, second}));
+    EXPECT_EQ(reg.Works()[0].Date(), (WorkDate{3, 3, 17, 0}));
+    EXPECT_EQ(reg.Works()[1].Date(), (WorkDate{3, 3, 17, 0}));
 }
 
 TEST(Register, OptionalMarks) {
@@ -342,9 +343,9 @@ TEST(Register, OptionalMarks) {
     WorkSpec december = Work(7, 0, 3, {1, 12, 17, 0});
     december.optionalMark = 2;  // behind the record collected before it
     WorkSpec early = Work(7, 0, 4, {5, 3, 17, 0});
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields({Field(7, 0)}),
-                      kv4test::EncodeWorks({march, planned, december, early}));
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields({Field(7, 0)}),
+                      kv4farm::EncodeWorks({march, planned, december, early}));
     FieldRecord field;
     std::vector<WorkRecord> list;
     // The December record is later than 5 March but optional, so it is not
@@ -357,9 +358,9 @@ TEST(Register, OptionalMarks) {
 }
 
 TEST(Register, AnUnsortedWorkFileHidesTheWorksBehindALargerKey) {
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields({Field(3, 1), Field(5, 0)}),
-                      kv4test::EncodeWorks({Work(5, 0, 1), Work(5, 0, 2), Work(3, 1, 3)}));
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields({Field(3, 1), Field(5, 0)}),
+                      kv4farm::EncodeWorks({Work(5, 0, 1), Work(5, 0, 2), Work(3, 1, 3)}));
     FieldRecord field;
     std::vector<WorkRecord> list;
     reg.GetFieldWorks(0, field, list, false);
@@ -370,9 +371,9 @@ TEST(Register, AnUnsortedWorkFileHidesTheWorksBehindALargerKey) {
 
 TEST(Register, FieldNumbersCompareAsNumbers) {
     // -1 in the field file is not 65535 in the work file.
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields({Field(-1, 0), Field(1, 0)}),
-                      kv4test::EncodeWorks({Work(1, 0, 1), Work(65535, 0, 2)}));
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields({Field(-1, 0), Field(1, 0)}),
+                      kv4farm::EncodeWorks({Work(1, 0, 1), Work(65535, 0, 2)}));
     FieldRecord field;
     std::vector<WorkRecord> list;
     reg.GetFieldWorks(0, field, list, false);
@@ -382,9 +383,9 @@ TEST(Register, FieldNumbersCompareAsNumbers) {
 }
 
 TEST(Register, APositionThatDoesNotExistGivesZerosAndAnEmptyList) {
-    TOSchlaege reg;
-    reg.LoadFromBytes(kv4test::EncodeFields({Field(1, 0), Field(2, 0)}),
-                      kv4test::EncodeWorks({Work(1, 0, 1), Work(2, 0, 2)}));
+    FieldRegister reg;
+    reg.LoadFromBytes(kv4farm::EncodeFields({Field(1, 0), Field(2, 0)}),
+                      kv4farm::EncodeWorks({Work(1, 0, 1), Work(2, 0, 2)}));
     for (const int index : {-1, 2, 1000, -2147483647 - 1}) {
         FieldRecord field;
         std::vector<WorkRecord> list;
@@ -399,10 +400,10 @@ TEST(Register, APositionThatDoesNotExistGivesZerosAndAnEmptyList) {
 // ---- Whole records only ----------------------------------------------------
 
 TEST(Records, FilesHoldOnlyWholeRecords) {
-    kv4test::FieldSpec a, b;
+    kv4farm::FieldSpec a, b;
     a.fieldNo = 1;
     b.fieldNo = 2;
-    const std::vector<std::uint8_t> two = kv4test::EncodeFields({a, b});
+    const std::vector<std::uint8_t> two = kv4farm::EncodeFields({a, b});
     struct Case {
         std::size_t size;
         int fields;
@@ -411,16 +412,16 @@ TEST(Records, FilesHoldOnlyWholeRecords) {
     for (const Case& c : cases) {
         std::vector<std::uint8_t> bytes = two;
         bytes.resize(c.size, 0x55);
-        kv4::TOSchlaege reg;
+        kv4::FieldRegister reg;
         reg.LoadFromBytes(bytes, {});
         EXPECT_EQ(reg.FieldCount(), c.fields) << c.size;
     }
 
-    kv4test::WorkSpec w;
+    kv4farm::WorkSpec w;
     w.fieldNo = 1;
-    std::vector<std::uint8_t> works = kv4test::EncodeWorks({w, w});
+    std::vector<std::uint8_t> works = kv4farm::EncodeWorks({w, w});
     works.resize(2 * 512 + 511, 0x55);
-    kv4::TOSchlaege reg;
+    kv4::FieldRegister reg;
     reg.LoadFromBytes(two, works);
     EXPECT_EQ(reg.WorkCount(), 2);
 }
@@ -438,28 +439,28 @@ TEST_F(RegisterTest, ChunksGiveTheSameRegisterAsTheWholeFiles) {
         works.push_back(w);
     }
     std::vector<std::uint8_t> fieldBytes =
-        kv4test::EncodeFields({Field(1, 0, "A"), Field(2, 0, "B"), Field(3, 0, "C")});
-    std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(works);
+        kv4farm::EncodeFields({Field(1, 0, "A"), Field(2, 0, "B"), Field(3, 0, "C")});
+    std::vector<std::uint8_t> workBytes = kv4farm::EncodeWorks(works);
     fieldBytes.resize(fieldBytes.size() - 100);
     workBytes.resize(workBytes.size() + 300, 0x55);
-    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
-    kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+    kv4farm::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
+    kv4farm::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
 
-    TOSchlaege whole;
+    FieldRegister whole;
     whole.LoadFromBytes(fieldBytes, workBytes);
     ASSERT_EQ(whole.FieldCount(), 2);
     ASSERT_EQ(whole.WorkCount(), 7);
-    for (const int i : {3, 4}) EXPECT_EQ(whole.Works[i].Date(), (WorkDate{3, 2, 17, 0}));
+    for (const int i : {3, 4}) EXPECT_EQ(whole.Works()[i].Date(), (WorkDate{3, 2, 17, 0}));
 
     // 700: the second record straddles two chunks; 1536: followers 3 and 4
     // start a chunk whose head came in the one before.
     for (const std::size_t chunk :
          {std::size_t(1), std::size_t(509), std::size_t(512), std::size_t(700), std::size_t(1024),
           std::size_t(1536), kv4::kReadChunkBytes}) {
-        TOSchlaege reg;
+        FieldRegister reg;
         EXPECT_TRUE(reg.LoadYear(2018, Folder(), chunk).empty()) << chunk;
-        EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
-        EXPECT_EQ(reg.Works, whole.Works) << chunk;
+        EXPECT_EQ(reg.Fields(), whole.Fields()) << chunk;
+        EXPECT_EQ(reg.Works(), whole.Works()) << chunk;
         EXPECT_EQ(reg.SkipPosition({1, 0}), 0u) << chunk;
     }
 }
@@ -486,21 +487,21 @@ TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
     std::swap(shuffled[0], shuffled[5]);  // 3 1 1 2 2 1 3 3 3: key 3 first, then nothing
     std::vector<WorkSpec> late = works;
     std::swap(late[3], late[7]);  // 1 1 1 3 2 3 3 2 3: key 3's run is one work
-    const std::vector<std::uint8_t> fieldBytes = kv4test::EncodeFields(
+    const std::vector<std::uint8_t> fieldBytes = kv4farm::EncodeFields(
         {Field(1, 0, "A"), Field(3, 0, "C"), Field(3, 0, "C2"), Field(4, 0, "D")});
-    kv4test::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
+    kv4farm::WriteBytes(dir.path() / "SCHL2018.DAT", fieldBytes);
 
     for (const auto& [order, want] : {std::pair(works, std::vector<FieldKey>{{1, 0}, {3, 0}}),
                                       std::pair(shuffled, std::vector<FieldKey>{{3, 0}}),
                                       std::pair(late, std::vector<FieldKey>{{1, 0}, {3, 0}})}) {
-        std::vector<std::uint8_t> workBytes = kv4test::EncodeWorks(order);
+        std::vector<std::uint8_t> workBytes = kv4farm::EncodeWorks(order);
         workBytes.resize(workBytes.size() + 200, 0x55);
-        kv4test::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
-        TOSchlaege whole;
+        kv4farm::WriteBytes(dir.path() / "ARB2018.DAT", workBytes);
+        FieldRegister whole;
         whole.LoadFromBytes(fieldBytes, workBytes);
         for (const std::size_t chunk : {std::size_t(1), std::size_t(512), std::size_t(700),
                                         std::size_t(1536), kv4::kReadChunkBytes}) {
-            TOSchlaege reg;
+            FieldRegister reg;
             std::vector<FieldKey> keys;
             const kv4::ReadErrors errors = reg.StreamYear(
                 2018, Folder(),
@@ -509,17 +510,17 @@ TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
                     // The run, in file order, is where the register's search
                     // stops, up to the next other key.
                     const std::size_t at = whole.SkipPosition(key);
-                    ASSERT_LE(at + run.size(), whole.Works.size()) << chunk;
+                    ASSERT_LE(at + run.size(), whole.Works().size()) << chunk;
                     for (std::size_t i = 0; i < run.size(); ++i)
-                        EXPECT_EQ(run[i], whole.Works[at + i]) << chunk << " work " << i;
-                    if (at + run.size() < whole.Works.size()) {
-                        EXPECT_NE(kv4::KeyOf(whole.Works[at + run.size()]), key) << chunk;
+                        EXPECT_EQ(run[i], whole.Works()[at + i]) << chunk << " work " << i;
+                    if (at + run.size() < whole.Works().size()) {
+                        EXPECT_NE(kv4::KeyOf(whole.Works()[at + run.size()]), key) << chunk;
                     }
                 },
                 chunk);
             EXPECT_TRUE(errors.empty()) << chunk;
             EXPECT_EQ(keys, want) << chunk;
-            EXPECT_EQ(reg.Fields, whole.Fields) << chunk;
+            EXPECT_EQ(reg.Fields(), whole.Fields()) << chunk;
             EXPECT_EQ(reg.WorkCount(), 0) << chunk;
         }
     }
@@ -528,19 +529,19 @@ TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
 // ---- The index against the literal rules ----------------------------------
 
 // GetFieldWorks as the rules read, scanning from position 0.
-std::vector<WorkRecord> LiteralFieldWorks(const TOSchlaege& reg, int index, bool includeOptional) {
+std::vector<WorkRecord> LiteralFieldWorks(const FieldRegister& reg, int index, bool includeOptional) {
     std::vector<WorkRecord> list;
     if (index < 0 || index >= reg.FieldCount()) return list;
-    const FieldRecord& f = reg.Fields[index];
+    const FieldRecord& f = reg.Fields()[index];
     const FieldKey k{f.FieldNo(), f.SubNo()};
     auto key = [&reg](std::size_t i) {
-        return FieldKey{reg.Works[i].FieldNo(), reg.Works[i].SubNo()};
+        return FieldKey{reg.Works()[i].FieldNo(), reg.Works()[i].SubNo()};
     };
     std::size_t i = 0;
-    while (i < reg.Works.size() && key(i) < k) ++i;
+    while (i < reg.Works().size() && key(i) < k) ++i;
     std::size_t p = 0;
-    while (i < reg.Works.size() && key(i) == k) {
-        const WorkRecord& w = reg.Works[i];
+    while (i < reg.Works().size() && key(i) == k) {
+        const WorkRecord& w = reg.Works()[i];
         if (!(w.OptionalMark() == 1 && !includeOptional)) {
             if (w.OptionalMark() == 0 && w.FollowerMark() != 1) {
                 p = list.size();
@@ -560,15 +561,15 @@ std::vector<WorkRecord> LiteralFieldWorks(const TOSchlaege& reg, int index, bool
     return list;
 }
 
-std::size_t LiteralSkip(const TOSchlaege& reg, const FieldKey& k) {
+std::size_t LiteralSkip(const FieldRegister& reg, const FieldKey& k) {
     std::size_t i = 0;
-    while (i < reg.Works.size() && FieldKey{reg.Works[i].FieldNo(), reg.Works[i].SubNo()} < k) {
+    while (i < reg.Works().size() && FieldKey{reg.Works()[i].FieldNo(), reg.Works()[i].SubNo()} < k) {
         ++i;
     }
     return i;
 }
 
-void ExpectIndexAgreesWithLiteralRules(const TOSchlaege& reg, std::mt19937& random,
+void ExpectIndexAgreesWithLiteralRules(const FieldRegister& reg, std::mt19937& random,
                                        const std::string& what) {
     std::uniform_int_distribution<int> fieldNo(-2, 12);
     std::uniform_int_distribution<int> subNo(0, 3);
@@ -619,16 +620,15 @@ TEST(Register, IndexGivesTheSameResultsAsTheLiteralScan) {
                 return FieldKey{a.fieldNo, a.subNo} < FieldKey{b.fieldNo, b.subNo};
             });
         }
-        TOSchlaege reg;
-        reg.LoadFromBytes(kv4test::EncodeFields(fields), kv4test::EncodeWorks(works));
+        FieldRegister reg;
+        reg.LoadFromBytes(kv4farm::EncodeFields(fields), kv4farm::EncodeWorks(works));
         const std::string what =
             std::string(sorted ? "sorted" : "unsorted") + " round " + std::to_string(round);
         ExpectIndexAgreesWithLiteralRules(reg, random, what);
 
-        // Works filled in directly after loading are found as well.
-        const std::vector<std::uint8_t> extra = kv4test::EncodeWork(Work(1, 0, 999));
-        reg.Works.emplace_back(
-            std::span<const std::uint8_t, kv4::kWorkRecordSize>(extra.data(), extra.size()));
+        // A reload with one more work behind the others is indexed afresh.
+        works.push_back(Work(1, 0, 999));
+        reg.LoadFromBytes(kv4farm::EncodeFields(fields), kv4farm::EncodeWorks(works));
         ExpectIndexAgreesWithLiteralRules(reg, random, what + " plus one");
     }
 }
@@ -642,7 +642,7 @@ TEST(Register, RandomBytesNeverBreakTheRegister) {
         std::vector<std::uint8_t> works(static_cast<std::size_t>(size(random)) * 4);
         for (auto& b : fields) b = static_cast<std::uint8_t>(byte(random) % 4);  // small keys
         for (auto& b : works) b = static_cast<std::uint8_t>(byte(random) % 4);
-        TOSchlaege reg;
+        FieldRegister reg;
         reg.LoadFromBytes(fields, works);
         ASSERT_EQ(reg.FieldCount(), static_cast<int>(fields.size() / 509));
         ASSERT_EQ(reg.WorkCount(), static_cast<int>(works.size() / 512));

@@ -1,4 +1,4 @@
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 
 namespace kv4 {
 

@@ -1,15 +1,15 @@
 #pragma once
-// Writes Kornavis 4 records for tests, the demo farm generator and the
-// benchmarks. The program itself never writes farm data.
+// Writes Kornavis 4 records: the demo farm, the test farms and the
+// benchmarks' farms. The program itself never writes farm data.
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "data/ADECLARE.h"
+#include "data/Records.h"
 
-namespace kv4test {
+namespace kv4farm {
 
 // Nearest Real48 (ties to even); 0 for values too small; values too large
 // saturate to the largest Real48.
@@ -68,18 +68,5 @@ void WriteBytes(const std::filesystem::path& file, const std::vector<std::uint8_
 void WriteYear(const std::filesystem::path& folder, int year, const std::vector<FieldSpec>& fields,
                const std::vector<WorkSpec>& works);
 
-// A fresh empty folder below the system's temporary folder, removed by the
-// destructor.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
 
-  private:
-    std::filesystem::path path_;
-};
-
-}  // namespace kv4test
+}  // namespace kv4farm
