@@ -18,12 +18,12 @@
 #include <string_view>
 #include <vector>
 
+#include "data/FieldRegister.h"
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
-#include "data/FieldRegister.h"
-#include "fuzz/FuzzInput.h"
 #include "farmwriter/DemoFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "fuzz/FuzzInput.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;

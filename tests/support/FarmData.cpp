@@ -4,7 +4,7 @@ namespace kv4test {
 
 kv4::ReadErrors LoadFarmYears(FarmData& farm, const std::string& folder) {
     kv4::FieldRegister* const registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
-                                          &farm.Year2015};
+                                             &farm.Year2015};
     kv4::ReadErrors errors;
     for (std::size_t i = 0; i < kv4::kFarmYears.size(); ++i) {
         const kv4::ReadErrors yearErrors = registers[i]->LoadYear(kv4::kFarmYears[i], folder);

@@ -4,8 +4,8 @@
 // against, and how the engine tests build farms in memory.
 #include <string>
 
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"

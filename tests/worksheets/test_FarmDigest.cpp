@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "support/RandomFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/RandomFarm.h"
 #include "support/TempDir.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
@@ -63,7 +63,7 @@ void ExpectStreamedAsWhole(const std::string& folder) {
 }
 
 std::string Folder(const kv4test::TempDir& dir) {
-    return kv4::WithBackslash(kv4::PathToUtf8(dir.path()));
+    return kv4::WithTrailingSeparator(kv4::PathToUtf8(dir.path()));
 }
 
 // The year-by-year load from the files, whatever their order, takes exactly
