@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -8,6 +9,13 @@
 #include "worksheets/ReportLayout.h"
 
 namespace kv4 {
+
+void PrintTo(const ReportText& t, std::ostream* os) {
+    *os << "{" << t.x << ", " << t.y << ", " << t.pointSize << ", \"" << t.text << "\", "
+        << t.maxWidth << (t.mayCut ? ", cut" : "")
+        << (t.align == ReportAlign::Right ? ", right" : "") << "}";
+}
+
 namespace {
 
 constexpr int kPW = 6800;
@@ -66,11 +74,13 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
 
         const auto header = TextsAt(page, 250);
         ASSERT_EQ(header.size(), 1u);
-        EXPECT_EQ(header[0],
-                  (ReportText{1311, 250, 12,
-                              "Betrieb:Hof           Betr.Nr.: 1            Datum:  heute"}));
-        for (const ReportText& t : TextsAt(page, 442)) EXPECT_EQ(t.pointSize, 10) << t.text;
-        for (const ReportText& t : TextsAt(page, 490)) EXPECT_EQ(t.pointSize, 10) << t.text;
+        // The header line may take the width up to the rules' end.
+        EXPECT_EQ(
+            header[0],
+            (ReportText{1311, 250, 12, "Betrieb:Hof           Betr.Nr.: 1            Datum:  heute",
+                        ruleEnd - 1311, true}));
+        for (int y : {394, 442, 490})
+            for (const ReportText& t : TextsAt(page, y)) EXPECT_EQ(t.pointSize, 10) << t.text;
 
         // Rule under the headings, then one rule per row, L - 2 below its top.
         ASSERT_EQ(page.lines.size(), 44u);
@@ -80,7 +90,7 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
 
         const auto first = TextsAt(page, 586);
         ASSERT_FALSE(first.empty());
-        EXPECT_EQ(first[0], (ReportText{340, 586, 11, "0/1"}));
+        EXPECT_EQ(first[0], (ReportText{340, 586, 11, "0/1", 1311 - 340 - kColumnGap, true}));
         const auto last = TextsAt(page, 4618);
         ASSERT_FALSE(last.empty());
         EXPECT_EQ(last[0].text, "0/43");
@@ -89,74 +99,97 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
 }
 
 TEST(ReportLayout, HeadingsAndPrintedColumns) {
+    struct Heading {
+        int x;
+        int y;
+        std::string text;
+        bool operator==(const Heading&) const = default;
+    };
+    struct Column {
+        int x;
+        int sheetCol;
+        int maxWidth;  // up to the next column's start, less the gap
+        bool mayCut;
+    };
     struct Case {
         ReportKind kind;
-        std::vector<ReportText> headings;             // y 442 and 490
-        std::vector<std::pair<int, int>> rowColumns;  // x, worksheet column
+        std::vector<Heading> headings;
+        std::vector<Column> rowColumns;
     };
+    // The first line of a two-line heading stands a full step (96) above its
+    // second: at 10 pt the lines would overlap at half a step.
     const std::vector<Case> cases = {
         {ReportKind::N,
-         {{340, 442, 10, "Schlag"},
-          {1311, 442, 10, "Frucht"},
-          {2282, 442, 10, "ha"},
-          {2707, 442, 10, "Basis-"},
-          {2707, 490, 10, "ertrag"},
-          {3132, 442, 10, "Ertrags-"},
-          {3132, 490, 10, "erwartung"},
-          {3557, 442, 10, "N-Sollwert"},
-          {3982, 442, 10, "Zu-/Abschlag"},
-          {4407, 442, 10, "N-Min"},
-          {4832, 442, 10, "Humus"},
-          {5257, 442, 10, "organisch"},
-          {5257, 490, 10, "Vorjahr"},
-          {5682, 442, 10, "Vorfrucht"},
-          {6107, 442, 10, "N-Bedarf"}},
-         {{340, 0},
-          {1311, 1},
-          {2282, 2},
-          {2707, 3},
-          {3132, 5},
-          {3557, 6},
-          {3982, 7},
-          {4407, 8},
-          {4832, 9},
-          {5257, 10},
-          {5682, 11},
-          {6107, 12}}},
+         {{340, 442, "Schlag"},
+          {1311, 442, "Frucht"},
+          {2282, 442, "ha"},
+          {2707, 394, "Basis-"},
+          {2707, 490, "ertrag"},
+          {3132, 394, "Ertrags-"},
+          {3132, 490, "erwartung"},
+          {3557, 442, "N-Sollwert"},
+          {3982, 442, "Zu-/Abschlag"},
+          {4407, 442, "N-Min"},
+          {4832, 442, "Humus"},
+          {5257, 394, "organisch"},
+          {5257, 490, "Vorjahr"},
+          {5682, 442, "Vorfrucht"},
+          {6107, 442, "N-Bedarf"}},
+         {{340, 0, 946, true},
+          {1311, 1, 946, true},
+          {2282, 2, 400, false},
+          {2707, 3, 400, false},
+          {3132, 5, 400, false},
+          {3557, 6, 400, false},
+          {3982, 7, 400, false},
+          {4407, 8, 400, false},
+          {4832, 9, 400, false},
+          {5257, 10, 400, false},
+          {5682, 11, 400, false},
+          {6107, 12, 400, false}}},
         {ReportKind::P2O5,
-         {{340, 442, 10, "Schlag"},
-          {1311, 442, 10, "Frucht"},
-          {2282, 442, 10, "ha"},
-          {2707, 442, 10, "Ertrags-"},
-          {2707, 490, 10, "erwartung"},
-          {3132, 442, 10, "Erntereste"},
-          {3132, 490, 10, "abgefahren"},
-          {3557, 442, 10, "Gehalt"},
-          {3982, 442, 10, "Bodenart"},
-          {4407, 442, 10, "Klasse"},
-          {4832, 442, 10, "Entzug"}},
-         {{340, 0},
-          {1311, 1},
-          {2282, 2},
-          {2707, 3},
-          {3132, 4},
-          {3557, 5},
-          {3982, 6},
-          {4407, 7},
-          {4832, 8},
-          {5257, 9}}},
+         {{340, 442, "Schlag"},
+          {1311, 442, "Frucht"},
+          {2282, 442, "ha"},
+          {2707, 394, "Ertrags-"},
+          {2707, 490, "erwartung"},
+          {3132, 394, "Erntereste"},
+          {3132, 490, "abgefahren"},
+          {3557, 442, "Gehalt"},
+          {3982, 442, "Bodenart"},
+          {4407, 442, "Klasse"},
+          {4832, 442, "Entzug"}},
+         // The remark may reach the rules' end at 6107.
+         {{340, 0, 946, true},
+          {1311, 1, 946, true},
+          {2282, 2, 400, false},
+          {2707, 3, 400, false},
+          {3132, 4, 400, false},
+          {3557, 5, 400, false},
+          {3982, 6, 400, true},
+          {4407, 7, 400, false},
+          {4832, 8, 400, false},
+          {5257, 9, 825, true}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind == ReportKind::N ? "N" : "P2O5");
         const ReportPages doc = LayoutReport(FilledSheet(c.kind, 3), c.kind, {}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 1u);
-        std::vector<ReportText> headings = TextsAt(doc.pages[0], 442);
-        const auto second = TextsAt(doc.pages[0], 490);
-        headings.insert(headings.end(), second.begin(), second.end());
-        auto byPlace = [](const ReportText& a, const ReportText& b) {
+        std::vector<Heading> headings;
+        for (int y : {394, 442, 490})
+            for (const ReportText& t : TextsAt(doc.pages[0], y)) {
+                // Headings end before the next column, as the row texts do.
+                const auto col = std::find_if(c.rowColumns.begin(), c.rowColumns.end(),
+                                              [&t](const Column& k) { return k.x == t.x; });
+                ASSERT_NE(col, c.rowColumns.end()) << t.text;
+                EXPECT_EQ(t.maxWidth, col->maxWidth) << t.text;
+                EXPECT_FALSE(t.mayCut) << t.text;
+                headings.push_back({t.x, t.y, t.text});
+            }
+        auto byPlace = [](const Heading& a, const Heading& b) {
             return std::tie(a.y, a.x) < std::tie(b.y, b.x);
         };
-        std::vector<ReportText> expected = c.headings;
+        std::vector<Heading> expected = c.headings;
         std::sort(headings.begin(), headings.end(), byPlace);
         std::sort(expected.begin(), expected.end(), byPlace);
         EXPECT_EQ(headings, expected);
@@ -164,10 +197,45 @@ TEST(ReportLayout, HeadingsAndPrintedColumns) {
         // Row 2 prints exactly the listed columns, nothing of the others.
         std::vector<ReportText> row = TextsAt(doc.pages[0], 586 + 96);
         std::vector<ReportText> want;
-        for (auto [x, col] : c.rowColumns) want.push_back({x, 682, 11, std::to_string(col) + "/2"});
-        std::sort(row.begin(), row.end(), byPlace);
+        for (const Column& k : c.rowColumns)
+            want.push_back({k.x, 682, 11, std::to_string(k.sheetCol) + "/2", k.maxWidth, k.mayCut});
+        std::sort(row.begin(), row.end(),
+                  [](const ReportText& a, const ReportText& b) { return a.x < b.x; });
         EXPECT_EQ(row, want);
     }
+}
+
+TEST(ReportLayout, TitleLineAndPageNumbersOnEveryPage) {
+    struct Case {
+        ReportKind kind;
+        std::string title;
+        std::string titleLine;
+        int ruleEnd;
+    };
+    for (const Case& c :
+         {Case{ReportKind::N, "Düngebedarfsermittlung Stickstoff (N) 2018",
+               "Düngebedarfsermittlung Stickstoff (N) 2018     N in kg/ha, Erträge in dt/ha", 6532},
+          Case{ReportKind::P2O5, "Düngebedarfsermittlung Phosphat (P2O5) 2018",
+               "Düngebedarfsermittlung Phosphat (P2O5) 2018     P2O5 in kg/ha, Erträge in dt/ha",
+               6107}}) {
+        SCOPED_TRACE(c.title);
+        const ReportPages doc = LayoutReport(FilledSheet(c.kind, 100), c.kind, {}, kPW, kPH, kL);
+        ASSERT_EQ(doc.pages.size(), 3u);
+        for (int p = 0; p < 3; ++p) {
+            const ReportPage& page = doc.pages[static_cast<std::size_t>(p)];
+            EXPECT_EQ(page.title, c.title);
+            EXPECT_EQ(TextsAt(page, 100),
+                      (std::vector<ReportText>{
+                          {340, 100, 12, c.titleLine},
+                          {c.ruleEnd, 100, 12, "Seite " + std::to_string(p + 1) + " von 3", 0,
+                           false, ReportAlign::Right}}));
+        }
+    }
+    // A blank page still names its document, and carries nothing else.
+    const ReportPages empty = LayoutReport(MakeNWorksheet(), ReportKind::N, {}, kPW, kPH, kL);
+    ASSERT_EQ(empty.pages.size(), 1u);
+    EXPECT_EQ(empty.pages[0].title, "Düngebedarfsermittlung Stickstoff (N) 2018");
+    EXPECT_TRUE(empty.pages[0].texts.empty());
 }
 
 TEST(ReportLayout, HeadingCellTextsComeFromTheWorksheet) {
@@ -176,7 +244,9 @@ TEST(ReportLayout, HeadingCellTextsComeFromTheWorksheet) {
     w.SetCell(ncol::BasisErtrag, 0, "ignored: two-line heading");
     const ReportPages doc = LayoutReport(w, ReportKind::N, {}, kPW, kPH, kL);
     std::vector<std::string> texts;
-    for (const ReportText& t : TextsAt(doc.pages[0], 442)) texts.push_back(t.text);
+    for (int y : {394, 442}) {
+        for (const ReportText& t : TextsAt(doc.pages[0], y)) texts.push_back(t.text);
+    }
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Bedarf kg/ha"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Basis-"), texts.end());
     EXPECT_EQ(std::find(texts.begin(), texts.end(), "ignored: two-line heading"), texts.end());
@@ -214,7 +284,7 @@ TEST(ReportLayout, PageBreaks) {
             if (!rows.empty()) {
                 // The header and the headings repeat on every page.
                 EXPECT_EQ(TextsAt(page, 250).size(), 1u);
-                EXPECT_EQ(TextsAt(page, 442).size(), 12u);
+                EXPECT_EQ(TextsAt(page, 394).size() + TextsAt(page, 442).size(), 12u);
             }
         }
         EXPECT_EQ(trailingSeen, c.trailingPrinted);
@@ -234,17 +304,19 @@ TEST(ReportLayout, EmptyWorksheetGivesOneEmptyPage) {
     const ReportPages doc = LayoutReport(MakePWorksheet(), ReportKind::P2O5, {}, kPW, kPH, kL);
     ASSERT_EQ(doc.pages.size(), 1u);
     EXPECT_EQ(doc.pages[0].lines.size(), 5u);
-    EXPECT_EQ(doc.pages[0].texts.size(), 1u + 11u);  // header line and headings
+    // Title line, page number, header line and headings.
+    EXPECT_EQ(doc.pages[0].texts.size(), 2u + 1u + 11u);
 }
 
-TEST(ReportLayout, LongRemarkIsNotClipped) {
+TEST(ReportLayout, LongRemarkKeepsItsTextAndMayBeCutAtTheRulesEnd) {
     Worksheet w = MakePWorksheet();
     const std::string remark(400, 'x');
     w.SetCell(pcol::Anmerkung, 1, remark + " Ende");
     const ReportPages doc = LayoutReport(w, ReportKind::P2O5, {}, kPW, kPH, kL);
     const auto row = TextsAt(doc.pages[0], 586);
     ASSERT_EQ(row.size(), 1u);
-    EXPECT_EQ(row[0], (ReportText{5257, 586, 11, remark + " Ende"}));
+    EXPECT_EQ(row[0],
+              (ReportText{5257, 586, 11, remark + " Ende", 6107 - 5257 - kColumnGap, true}));
     EXPECT_EQ(doc.pages[0].lines[1].x2, 6107);
 }
 
@@ -261,6 +333,9 @@ TEST(ReportLayout, SecondHeadingLineHalfStepRoundsToEven) {
         const auto second = TextsAt(doc.pages[0], y + c.H);
         ASSERT_EQ(second.size(), 3u) << "L " << c.L;
         EXPECT_EQ(second[0].text, "ertrag");
+        const auto first = TextsAt(doc.pages[0], y + c.H - c.L);
+        ASSERT_EQ(first.size(), 3u) << "L " << c.L;
+        EXPECT_EQ(first[0].text, "Basis-");
         EXPECT_EQ(doc.pages[0].lines[0].y1, y + c.H + c.L - 2) << "L " << c.L;
         EXPECT_EQ(PrintedRows(doc.pages[0])[0], "0/1");
         EXPECT_EQ(TextsAt(doc.pages[0], y + c.H + c.L)[0].text, "0/1") << "L " << c.L;
