@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 #include "app/Translations.h"
@@ -41,6 +42,25 @@ using kv4guitest::PdfPage;
 using kv4guitest::PdfPageCount;
 using kv4guitest::PdfWord;
 using kv4guitest::ReadPdfPage;
+
+// Words whose boxes overlap by 2 pt or more both ways, and words not wholly on
+// the page. Boxes span the font's ascent and descent, so the rows of 11 pt
+// text 11.5 pt apart touch by about a point with no ink meeting.
+QStringList Collisions(const PdfPage& page) {
+    QStringList out;
+    for (qsizetype i = 0; i < page.words.size(); ++i) {
+        const PdfWord& a = page.words[i];
+        if (a.xMin < 0 || a.yMin < 0 || a.xMax > page.width || a.yMax > page.height)
+            out << QStringLiteral("outside: ") + a.text;
+        for (qsizetype j = i + 1; j < page.words.size(); ++j) {
+            const PdfWord& b = page.words[j];
+            if (std::min(a.xMax, b.xMax) - std::max(a.xMin, b.xMin) >= 2 &&
+                std::min(a.yMax, b.yMax) - std::max(a.yMin, b.yMin) >= 2)
+                out << a.text + QStringLiteral(" / ") + b.text;
+        }
+    }
+    return out;
+}
 
 void UsePdf(QPrinter& printer, const QString& file) {
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -79,6 +99,9 @@ class TestReportPrinter : public QObject {
 
         QCOMPARE(PdfPageCount(pdf), 3);
         const QString info = PdfInfo(pdf);
+        QVERIFY2(info.contains(QStringLiteral("Düngebedarfsermittlung Stickstoff (N) 2018")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(kv4gui::ReportCreator()), qPrintable(info));
         const auto size =
             QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
                 .match(info);
@@ -117,6 +140,7 @@ class TestReportPrinter : public QObject {
                 QCOMPARE(text.contains(QString::number(100 + r)), here);
             }
             QVERIFY2(!text.contains(QStringLiteral("QQ")), "columns 4 and 13-15 are not printed");
+            QVERIFY(text.contains(QStringLiteral("Seite %1 von 3").arg(page)));
             QVERIFY(!text.contains(QStringLiteral("Ertragserwartung")));
         }
 
@@ -134,7 +158,7 @@ class TestReportPrinter : public QObject {
         const int pw = printer.width();
         const QList<Place> places = {
             {QStringLiteral("Schlag"), kv4::ReportColumnStart(pw, 0), 442},
-            {QStringLiteral("Basis-"), kv4::ReportColumnStart(pw, 3), 442},
+            {QStringLiteral("Basis-"), kv4::ReportColumnStart(pw, 3), 394},
             {QStringLiteral("ertrag"), kv4::ReportColumnStart(pw, 3), 490},
             {QStringLiteral("Vorjahr"), kv4::ReportColumnStart(pw, 9), 490},
             {FieldName(1), kv4::ReportColumnStart(pw, 0), 586},
@@ -194,6 +218,87 @@ class TestReportPrinter : public QObject {
                                        {"Hof", "1", "heute"}));
         QCOMPARE(PdfPageCount(empty), 1);
         QVERIFY(ReadPdfPage(empty, 1).words.isEmpty());
+    }
+
+    // Long words are set smaller or cut; figures stay whole; no text runs
+    // over another or off the page; title, page number and the document's
+    // title through the PDF writer as through the printer.
+    void textsFitTheirColumns() {
+        if (!HavePoppler())
+            QSKIP("pdftotext/pdfinfo (poppler-utils) not installed: PDF output not checked");
+        kv4::Worksheet n = NSheet(3);
+        kv4::Worksheet p = kv4::MakePWorksheet();
+        p.SetRowCount(5);
+        for (int r = 1; r <= 3; ++r) {
+            // Row 1's crop is too long even at 6 pt.
+            const std::string crop =
+                r == 1 ? "Winterweizen Elite-Qualität nach Mais, pfluglos, Vertrag Mühle Schulte"
+                       : "Winterweizen Elite-Qualität";
+            n.SetCell(kv4::ncol::Frucht, r, crop);
+            for (int c : {3, 5, 6, 7, 8, 9, 10, 11, 12}) n.SetCell(c, r, "-1234");
+            p.SetCell(kv4::pcol::Schlag, r, FieldName(r).toStdString());
+            p.SetCell(kv4::pcol::Frucht, r, crop);
+            p.SetCell(kv4::pcol::Ha, r, "123,45");
+            p.SetCell(kv4::pcol::Bodenart, r, "sandiger L");
+            p.SetCell(kv4::pcol::Entzug, r, "  155");
+        }
+        p.SetCell(kv4::pcol::Anmerkung, 1,
+                  "Gülle 20 m3 im Herbst, Kalkung geplant, Probe 2017 geschätzt, Grenze zum "
+                  "Nachbarn beachten, Ende");
+        struct Case {
+            const kv4::Worksheet* sheet;
+            kv4::ReportKind kind;
+            QString title;
+            QStringList whole;  // on the page as they stand
+        };
+        const QList<Case> cases = {
+            {&n,
+             kv4::ReportKind::N,
+             QStringLiteral("Düngebedarfsermittlung Stickstoff (N) 2018"),
+             {QStringLiteral("Basis-"), QStringLiteral("ertrag"), QStringLiteral("Zu-/Abschlag"),
+              QStringLiteral("N-Min")}},
+            {&p,
+             kv4::ReportKind::P2O5,
+             QStringLiteral("Düngebedarfsermittlung Phosphat (P2O5) 2018"),
+             {QStringLiteral("Erntereste"), QStringLiteral("abgefahren"), QStringLiteral("123,45"),
+              QStringLiteral("sandiger L"), QStringLiteral("155"), QStringLiteral("Gülle 20")}},
+        };
+        for (const Case& c : cases) {
+            const QString pdf = dir_.filePath(QStringLiteral("fit.pdf"));
+            QVERIFY(kv4gui::WriteReportPdf(pdf, *c.sheet, c.kind, {"Hof", "1", "heute"}));
+            const QString info = PdfInfo(pdf);
+            QVERIFY2(info.contains(c.title), qPrintable(info));
+            QVERIFY2(info.contains(kv4gui::ReportCreator()), qPrintable(info));
+            const PdfPage page = ReadPdfPage(pdf, 1);
+            QCOMPARE(Collisions(page), QStringList());
+            const QString text = page.Text();
+            for (const QString& s : c.whole + QStringList{c.title, QStringLiteral("Seite 1 von 1")})
+                QVERIFY2(text.contains(s), qPrintable(s));
+            // A crop that fits in a smaller size is whole and lower than the
+            // field name; the one too long even at 6 pt is cut.
+            const PdfWord* name = page.Find(FieldName(2));
+            const PdfWord* quality = page.Find(QString::fromUtf8("Elite-Qualität"));
+            QVERIFY(name && quality);
+            QCOMPARE_LT(quality->yMax - quality->yMin, name->yMax - name->yMin);
+            QVERIFY(text.contains(QStringLiteral("Winterweizen Elite-Qualität nach")));
+            QVERIFY(!text.contains(QStringLiteral("Schulte")));
+        }
+        // The P2O5 report came last: its long remark is cut with "…" before
+        // the rules' end, two column steps right of the remark's start.
+        const PdfPage page = ReadPdfPage(dir_.filePath(QStringLiteral("fit.pdf")), 1);
+        QVERIFY(!page.Text().contains(QStringLiteral("Ende")));
+        QCOMPARE(page.Text().count(QChar(0x2026)), 2);
+        const PdfWord* remark = page.Find(QString::fromUtf8("Gülle"));
+        const PdfWord* ertrags = page.Find(QStringLiteral("Ertrags-"));
+        const PdfWord* erntereste = page.Find(QStringLiteral("Erntereste"));
+        QVERIFY(remark && ertrags && erntereste);
+        const double ruleEnd = remark->xMin + 2 * (erntereste->xMin - ertrags->xMin);
+        const PdfWord* cut = nullptr;
+        for (const PdfWord& w : page.words)
+            if (w.text.endsWith(QChar(0x2026)) && (!cut || w.xMax > cut->xMax)) cut = &w;
+        QVERIFY(cut);
+        QCOMPARE_LE(cut->xMax, ruleEnd);
+        QCOMPARE_GT(cut->xMax, ruleEnd - 20);
     }
 
     void unwritableOutputIsAnError() {
