@@ -45,9 +45,9 @@ struct FittedText {
     qreal width = 0;
 };
 
-// The text in its size, or in the largest smaller size (in quarter points,
-// down to kMinPointSize) that keeps it within its width; cut with "…" only
-// when even the smallest size is too wide and the text may be cut.
+// The text in its size, or in a smaller size (in quarter points, down to
+// kMinPointSize) that keeps it within its width; cut with "…" only when even
+// the smallest size is too wide and the text may be cut.
 FittedText FitText(const kv4::ReportText& t, const QPaintDevice* device) {
     FittedText fit{ReportFont(t.pointSize), ToQString(t.text)};
     const auto measure = [&] {

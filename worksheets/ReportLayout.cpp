@@ -120,8 +120,9 @@ ReportPages LayoutReport(const Worksheet& sheet, const ReportScheme& scheme,
             if (col.headingFromCell) {
                 AddText(page, {x, y, kHeadingPointSize, sheet.Cells(col.sheetCol, 0), maxWidth});
             } else {
-                // H is about half a line: the first line goes up into the
-                // free space above the heading row instead.
+                // Half a step apart the two 10 pt lines would print over
+                // each other; the first one goes a full step up instead, into
+                // the free space above the heading row.
                 AddText(page, {x, y + H - L, kHeadingPointSize, std::string(col.first), maxWidth});
                 AddText(page, {x, y + H, kHeadingPointSize, std::string(col.second), maxWidth});
             }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -9,12 +8,6 @@
 #include "worksheets/ReportLayout.h"
 
 namespace kv4 {
-
-void PrintTo(const ReportText& t, std::ostream* os) {
-    *os << "{" << t.x << ", " << t.y << ", " << t.pointSize << ", \"" << t.text << "\", "
-        << t.maxWidth << (t.mayCut ? ", cut" : "")
-        << (t.align == ReportAlign::Right ? ", right" : "") << "}";
-}
 
 namespace {
 
@@ -98,144 +91,139 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
     }
 }
 
+// Where a text stands and what it says, without the room it may take.
+ReportText Placed(const ReportText& t) { return {t.x, t.y, t.pointSize, t.text}; }
+
 TEST(ReportLayout, HeadingsAndPrintedColumns) {
-    struct Heading {
-        int x;
-        int y;
-        std::string text;
-        bool operator==(const Heading&) const = default;
-    };
-    struct Column {
-        int x;
-        int sheetCol;
-        int maxWidth;  // up to the next column's start, less the gap
-        bool mayCut;
-    };
     struct Case {
         ReportKind kind;
-        std::vector<Heading> headings;
-        std::vector<Column> rowColumns;
+        std::vector<ReportText> headings;             // y 394, 442 and 490
+        std::vector<std::pair<int, int>> rowColumns;  // x, worksheet column
     };
-    // The first line of a two-line heading stands a full step (96) above its
-    // second: at 10 pt the lines would overlap at half a step.
+    // The first line of a two-line heading stands a full step above its
+    // second: half a step apart the 10 pt lines would overlap.
     const std::vector<Case> cases = {
         {ReportKind::N,
-         {{340, 442, "Schlag"},
-          {1311, 442, "Frucht"},
-          {2282, 442, "ha"},
-          {2707, 394, "Basis-"},
-          {2707, 490, "ertrag"},
-          {3132, 394, "Ertrags-"},
-          {3132, 490, "erwartung"},
-          {3557, 442, "N-Sollwert"},
-          {3982, 442, "Zu-/Abschlag"},
-          {4407, 442, "N-Min"},
-          {4832, 442, "Humus"},
-          {5257, 394, "organisch"},
-          {5257, 490, "Vorjahr"},
-          {5682, 442, "Vorfrucht"},
-          {6107, 442, "N-Bedarf"}},
-         {{340, 0, 946, true},
-          {1311, 1, 946, true},
-          {2282, 2, 400, false},
-          {2707, 3, 400, false},
-          {3132, 5, 400, false},
-          {3557, 6, 400, false},
-          {3982, 7, 400, false},
-          {4407, 8, 400, false},
-          {4832, 9, 400, false},
-          {5257, 10, 400, false},
-          {5682, 11, 400, false},
-          {6107, 12, 400, false}}},
+         {{340, 442, 10, "Schlag"},
+          {1311, 442, 10, "Frucht"},
+          {2282, 442, 10, "ha"},
+          {2707, 394, 10, "Basis-"},
+          {2707, 490, 10, "ertrag"},
+          {3132, 394, 10, "Ertrags-"},
+          {3132, 490, 10, "erwartung"},
+          {3557, 442, 10, "N-Sollwert"},
+          {3982, 442, 10, "Zu-/Abschlag"},
+          {4407, 442, 10, "N-Min"},
+          {4832, 442, 10, "Humus"},
+          {5257, 394, 10, "organisch"},
+          {5257, 490, 10, "Vorjahr"},
+          {5682, 442, 10, "Vorfrucht"},
+          {6107, 442, 10, "N-Bedarf"}},
+         {{340, 0},
+          {1311, 1},
+          {2282, 2},
+          {2707, 3},
+          {3132, 5},
+          {3557, 6},
+          {3982, 7},
+          {4407, 8},
+          {4832, 9},
+          {5257, 10},
+          {5682, 11},
+          {6107, 12}}},
         {ReportKind::P2O5,
-         {{340, 442, "Schlag"},
-          {1311, 442, "Frucht"},
-          {2282, 442, "ha"},
-          {2707, 394, "Ertrags-"},
-          {2707, 490, "erwartung"},
-          {3132, 394, "Erntereste"},
-          {3132, 490, "abgefahren"},
-          {3557, 442, "Gehalt"},
-          {3982, 442, "Bodenart"},
-          {4407, 442, "Klasse"},
-          {4832, 442, "Entzug"}},
-         // The remark may reach the rules' end at 6107.
-         {{340, 0, 946, true},
-          {1311, 1, 946, true},
-          {2282, 2, 400, false},
-          {2707, 3, 400, false},
-          {3132, 4, 400, false},
-          {3557, 5, 400, false},
-          {3982, 6, 400, true},
-          {4407, 7, 400, false},
-          {4832, 8, 400, false},
-          {5257, 9, 825, true}}},
+         {{340, 442, 10, "Schlag"},
+          {1311, 442, 10, "Frucht"},
+          {2282, 442, 10, "ha"},
+          {2707, 394, 10, "Ertrags-"},
+          {2707, 490, 10, "erwartung"},
+          {3132, 394, 10, "Erntereste"},
+          {3132, 490, 10, "abgefahren"},
+          {3557, 442, 10, "Gehalt"},
+          {3982, 442, 10, "Bodenart"},
+          {4407, 442, 10, "Klasse"},
+          {4832, 442, 10, "Entzug"}},
+         {{340, 0},
+          {1311, 1},
+          {2282, 2},
+          {2707, 3},
+          {3132, 4},
+          {3557, 5},
+          {3982, 6},
+          {4407, 7},
+          {4832, 8},
+          {5257, 9}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind == ReportKind::N ? "N" : "P2O5");
         const ReportPages doc = LayoutReport(FilledSheet(c.kind, 3), c.kind, {}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 1u);
-        std::vector<Heading> headings;
+        std::vector<ReportText> headings;
         for (int y : {394, 442, 490})
-            for (const ReportText& t : TextsAt(doc.pages[0], y)) {
-                // Headings end before the next column, as the row texts do.
-                const auto col = std::find_if(c.rowColumns.begin(), c.rowColumns.end(),
-                                              [&t](const Column& k) { return k.x == t.x; });
-                ASSERT_NE(col, c.rowColumns.end()) << t.text;
-                EXPECT_EQ(t.maxWidth, col->maxWidth) << t.text;
-                EXPECT_FALSE(t.mayCut) << t.text;
-                headings.push_back({t.x, t.y, t.text});
-            }
-        auto byPlace = [](const Heading& a, const Heading& b) {
+            for (const ReportText& t : TextsAt(doc.pages[0], y)) headings.push_back(Placed(t));
+        auto byPlace = [](const ReportText& a, const ReportText& b) {
             return std::tie(a.y, a.x) < std::tie(b.y, b.x);
         };
-        std::vector<Heading> expected = c.headings;
+        std::vector<ReportText> expected = c.headings;
         std::sort(headings.begin(), headings.end(), byPlace);
         std::sort(expected.begin(), expected.end(), byPlace);
         EXPECT_EQ(headings, expected);
 
         // Row 2 prints exactly the listed columns, nothing of the others.
-        std::vector<ReportText> row = TextsAt(doc.pages[0], 586 + 96);
+        std::vector<ReportText> row;
+        for (const ReportText& t : TextsAt(doc.pages[0], 586 + 96)) row.push_back(Placed(t));
         std::vector<ReportText> want;
-        for (const Column& k : c.rowColumns)
-            want.push_back({k.x, 682, 11, std::to_string(k.sheetCol) + "/2", k.maxWidth, k.mayCut});
-        std::sort(row.begin(), row.end(),
-                  [](const ReportText& a, const ReportText& b) { return a.x < b.x; });
+        for (auto [x, col] : c.rowColumns) want.push_back({x, 682, 11, std::to_string(col) + "/2"});
+        std::sort(row.begin(), row.end(), byPlace);
         EXPECT_EQ(row, want);
     }
 }
 
-TEST(ReportLayout, TitleLineAndPageNumbersOnEveryPage) {
+// A text may take the room up to the next column's start, less the gap; the
+// last up to the rules' end. Only words may be cut, never figures.
+TEST(ReportLayout, RoomOfTheTextsAndWhichMayBeCut) {
     struct Case {
         ReportKind kind;
-        std::string title;
-        std::string titleLine;
-        int ruleEnd;
+        std::vector<int> maxWidths;  // row texts left to right
+        std::vector<int> cutColumns;
     };
-    for (const Case& c :
-         {Case{ReportKind::N, "Düngebedarfsermittlung Stickstoff (N) 2018",
-               "Düngebedarfsermittlung Stickstoff (N) 2018     N in kg/ha, Erträge in dt/ha", 6532},
-          Case{ReportKind::P2O5, "Düngebedarfsermittlung Phosphat (P2O5) 2018",
-               "Düngebedarfsermittlung Phosphat (P2O5) 2018     P2O5 in kg/ha, Erträge in dt/ha",
-               6107}}) {
-        SCOPED_TRACE(c.title);
-        const ReportPages doc = LayoutReport(FilledSheet(c.kind, 100), c.kind, {}, kPW, kPH, kL);
+    const std::vector<Case> cases = {
+        {ReportKind::N, {946, 946, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400}, {0, 1}},
+        {ReportKind::P2O5, {946, 946, 400, 400, 400, 400, 400, 400, 400, 825}, {0, 1, 6, 9}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind == ReportKind::N ? "N" : "P2O5");
+        const ReportPage page =
+            LayoutReport(FilledSheet(c.kind, 1), c.kind, {}, kPW, kPH, kL).pages[0];
+        const auto row = TextsAt(page, 586);
+        ASSERT_EQ(row.size(), c.maxWidths.size());
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            EXPECT_EQ(row[k].maxWidth, c.maxWidths[k]) << row[k].text;
+            const int col = std::stoi(row[k].text);
+            EXPECT_EQ(row[k].mayCut, std::count(c.cutColumns.begin(), c.cutColumns.end(), col) == 1)
+                << row[k].text;
+        }
+    }
+}
+
+TEST(ReportLayout, TitleLineAndPageNumbersOnEveryPage) {
+    for (auto [kind, title, units, ruleEnd] :
+         {std::tuple{ReportKind::N, "Düngebedarfsermittlung Stickstoff (N) 2018",
+                     "N in kg/ha, Erträge in dt/ha", 6532},
+          std::tuple{ReportKind::P2O5, "Düngebedarfsermittlung Phosphat (P2O5) 2018",
+                     "P2O5 in kg/ha, Erträge in dt/ha", 6107}}) {
+        const ReportPages doc = LayoutReport(FilledSheet(kind, 100), kind, {}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 3u);
         for (int p = 0; p < 3; ++p) {
             const ReportPage& page = doc.pages[static_cast<std::size_t>(p)];
-            EXPECT_EQ(page.title, c.title);
-            EXPECT_EQ(TextsAt(page, 100),
-                      (std::vector<ReportText>{
-                          {340, 100, 12, c.titleLine},
-                          {c.ruleEnd, 100, 12, "Seite " + std::to_string(p + 1) + " von 3", 0,
-                           false, ReportAlign::Right}}));
+            EXPECT_EQ(page.title, title);
+            const std::vector<ReportText> want = {
+                {340, 100, 12, std::string(title) + "     " + units},
+                {ruleEnd, 100, 12, "Seite " + std::to_string(p + 1) + " von 3", 0, false,
+                 ReportAlign::Right}};
+            EXPECT_EQ(TextsAt(page, 100), want) << title;
         }
     }
-    // A blank page still names its document, and carries nothing else.
-    const ReportPages empty = LayoutReport(MakeNWorksheet(), ReportKind::N, {}, kPW, kPH, kL);
-    ASSERT_EQ(empty.pages.size(), 1u);
-    EXPECT_EQ(empty.pages[0].title, "Düngebedarfsermittlung Stickstoff (N) 2018");
-    EXPECT_TRUE(empty.pages[0].texts.empty());
 }
 
 TEST(ReportLayout, HeadingCellTextsComeFromTheWorksheet) {
@@ -298,6 +286,7 @@ TEST(ReportLayout, EmptyWorksheetGivesOneEmptyPage) {
         const ReportPages doc = LayoutReport(w, ReportKind::N, {"a", "b", "c"}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 1u) << rows;
         EXPECT_TRUE(doc.pages[0].texts.empty()) << rows;
+        EXPECT_EQ(doc.pages[0].title, "Düngebedarfsermittlung Stickstoff (N) 2018");
         EXPECT_TRUE(doc.pages[0].lines.empty()) << rows;
     }
     // The P2O5 worksheet of a start without fields: 4 empty ruled rows.
