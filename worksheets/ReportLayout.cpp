@@ -11,8 +11,8 @@ namespace kv4 {
 
 namespace {
 
-// Worksheet column 4 (the "V" cell) and the working values in 13 to 15 are
-// not printed.
+// The "V" cell (ncol::V) and the per-row rates (ncol::YieldStep to
+// ncol::DeductionRate) are not printed.
 constexpr std::array<ReportColumn, 12> kNColumns = {{
     {0, ncol::Schlag, true, {}, {}, true},
     {1, ncol::Frucht, true, {}, {}, true},
@@ -29,7 +29,7 @@ constexpr std::array<ReportColumn, 12> kNColumns = {{
 }};
 
 // The remark starts at x8 + E, which is x9; it has no heading on paper. The
-// invisible columns 10 and 11 are not printed.
+// removal factors (pcol::Factor, pcol::FactorResidues) are not printed.
 constexpr std::array<ReportColumn, 10> kPColumns = {{
     {0, pcol::Schlag, true, {}, {}, true},
     {1, pcol::Frucht, true, {}, {}, true},
