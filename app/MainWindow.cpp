@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "app/WorksheetView.h"
 #include "dialogs/DesignFont.h"
@@ -23,6 +24,7 @@
 #include "render/QtText.h"
 #include "render/SystemLocale.h"
 #include "worksheets/Fill.h"
+#include "worksheets/NumberFormat.h"
 
 namespace kv4gui {
 
@@ -278,6 +280,15 @@ void MainWindow::LayoutGrids() {
 }
 
 void MainWindow::ShowStandardErrorText(const std::string& text) { ShowStandardError(this, text); }
+
+void MainWindow::ReportHandlerError(const std::exception& error) {
+    const std::optional<EditorCell> cell = std::exchange(cellAfterError_, std::nullopt);
+    const auto* cellError = dynamic_cast<const kv4::CellConversionError*>(&error);
+    ShowStandardError(this, error.what(), cellError ? cellError->place() : std::string());
+    // A click that left the editor goes on after the box and may move the
+    // current cell: the return comes behind it.
+    if (cell) QTimer::singleShot(0, this, [this, at = *cell] { ReturnToCell(at); });
+}
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);

@@ -4,6 +4,7 @@
 // controls to the core; every value is computed there.
 #include <QWidget>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ class MainWindow : public QWidget {
     void SetUpWorksheets();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
+    // The standard error box for an error that ended a handler; then, after
+    // an edited value was refused, its cell's editor again.
+    void ReportHandlerError(const std::exception& error);
     // The worksheet on screen takes the focus (the N one before the first
     // switch, when both are shown).
     void FocusWorksheet();
@@ -94,6 +98,9 @@ class MainWindow : public QWidget {
     void CommitCropChoice();
     void ApplyYieldStepAndRates();
     void PrintShownWorksheet();
+    // False when a cell stops the recalculation and the user does not want
+    // to print figures that were not recalculated.
+    bool ConfirmPrintDespiteStop();
 
     // The view that fills the area between the strips, if any.
     enum class ClientGrid { None, N, P };
@@ -139,6 +146,11 @@ class MainWindow : public QWidget {
         int r = 0;
     };
     std::map<QWidget*, EditorCell> editorCells_;
+    // The cell an editor was last laid over; no view when it never was.
+    EditorCell EditedCell(QWidget* editor) const;
+    void ReturnToCell(const EditorCell& at);
+    // The cell whose edited value the handler that is ending refused.
+    std::optional<EditorCell> cellAfterError_;
     ClientGrid clientGrid_ = ClientGrid::None;
 };
 
@@ -147,7 +159,7 @@ void MainWindow::Guarded(F&& body) {
     try {
         body();
     } catch (const std::exception& e) {
-        ShowStandardErrorText(e.what());
+        ReportHandlerError(e);
     }
 }
 

@@ -143,20 +143,22 @@ void MainWindow::OnNCellChosen() {
 }
 
 void MainWindow::FilterNEditor() {
-    const int c = nView_->Col();
+    const int c = EditedCell(nCellEditor_).c;
     FilterEditor(nCellEditor_,
                  [c](const std::string& text) { return kv4::FilterNEditorText(c, text); });
 }
 
 void MainWindow::CommitNEditor() {
+    // The cell the editor was opened over, wherever the current cell went.
+    const EditorCell at = EditedCell(nCellEditor_);
     try {
-        kv4::WriteBackNCell(nSheet_, pSheet_, nView_->Col(), nView_->Row(),
-                            ToStdString(nCellEditor_->text()));
-    } catch (const kv4::ConversionError&) {
-        // A correction that is not a number stays in its cell, the editor
-        // stays open and nothing is recalculated; the error box tells why.
+        kv4::WriteBackNCell(nSheet_, pSheet_, at.c, at.r, ToStdString(nCellEditor_->text()));
+    } catch (const kv4::ConversionError& error) {
+        // A correction that is not a number stays in its cell and nothing is
+        // recalculated; after the error box the editor is back over it.
         WorksheetsChanged();
-        throw;
+        cellAfterError_ = at;
+        throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(nSheet_, at.c, at.r));
     }
     nCellEditor_->hide();
     RecalcWorksheets();
@@ -180,7 +182,7 @@ void MainWindow::OnCropPicked() {
 
 void MainWindow::CommitCropChoice() {
     cropChooser_->hide();
-    const int r = nView_->Row();
+    const int r = EditedCell(cropChooser_).r;
     const int crop = cropChooser_->currentIndex();
     if (const auto panel = kv4::ApplyCropChoice(nSheet_, pSheet_, r, crop, DecimalSeparator())) {
         yieldStepEdit_->setText(ToQString(panel->YieldStep));
@@ -221,7 +223,7 @@ void MainWindow::OnP2O5CellChosen() {
 }
 
 void MainWindow::FilterP2O5Editor() {
-    const int c = p2o5View_->Col();
+    const int c = EditedCell(p2o5CellEditor_).c;
     FilterEditor(p2o5CellEditor_,
                  [c](const std::string& text) { return kv4::FilterPEditorText(c, text); });
 }
@@ -229,14 +231,31 @@ void MainWindow::FilterP2O5Editor() {
 void MainWindow::CommitP2O5Editor() {
     // No recalculation, and the editor stays over its cell.
     ViewUpdate update(*this);
-    kv4::WriteBackPCell(pSheet_, p2o5View_->Col(), p2o5View_->Row(),
-                        ToStdString(p2o5CellEditor_->text()), NutrientClassTable());
+    const EditorCell at = EditedCell(p2o5CellEditor_);
+    try {
+        kv4::WriteBackPCell(pSheet_, at.c, at.r, ToStdString(p2o5CellEditor_->text()),
+                            NutrientClassTable());
+    } catch (const kv4::ConversionError& error) {
+        cellAfterError_ = at;
+        throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(pSheet_, at.c, at.r));
+    }
 }
 
 void MainWindow::CommitRemark() {
-    if (p2o5View_->Col() != pcol::Anmerkung) return;
+    const EditorCell at = EditedCell(remarkEditor_);
+    if (at.view != p2o5View_ || at.c != pcol::Anmerkung) return;
     ViewUpdate update(*this);
-    kv4::WriteBackRemark(pSheet_, p2o5View_->Row(), ToStdString(remarkEditor_->text()));
+    kv4::WriteBackRemark(pSheet_, at.r, ToStdString(remarkEditor_->text()));
+}
+
+MainWindow::EditorCell MainWindow::EditedCell(QWidget* editor) const {
+    const auto found = editorCells_.find(editor);
+    return found == editorCells_.end() ? EditorCell{} : found->second;
+}
+
+void MainWindow::ReturnToCell(const EditorCell& at) {
+    // Choosing the cell again opens its editor on the text it keeps.
+    if (at.view != nullptr && at.view->isVisible()) at.view->ChooseCell(at.c, at.r);
 }
 
 }  // namespace kv4gui

@@ -9,6 +9,7 @@
 #include "dialogs/ModalDialogs.h"
 #include "render/QtText.h"
 #include "render/ReportPrinter.h"
+#include "worksheets/Recalc.h"
 #include "worksheets/ReportLayout.h"
 
 namespace kv4gui {
@@ -41,6 +42,18 @@ kv4::ReportPages PagesToPrint(const QPrinter& printer, const kv4::ReportPages& r
 
 }  // namespace
 
+bool MainWindow::ConfirmPrintDespiteStop() {
+    // A cell that is no number stops every recalculation there: the rows from
+    // it on still show figures of before, which must not reach paper unnoticed.
+    const auto stop = kv4::FindRecalcStop(nSheet_, pSheet_, DecimalSeparator());
+    if (!stop) return true;
+    return AskConfirmation(this,
+                           stop->place() + " enthält „" + stop->text() +
+                               "“, keine gültige Zahl: Die Ergebnisse ab dieser Zeile sind "
+                               "nicht neu berechnet. Trotzdem drucken?",
+                           Default::No);
+}
+
 void MainWindow::PrintShownWorksheet() {
     // The visible worksheet is printed. Its own flag decides, not whether it
     // is on screen: before the first switch both grids count as visible, and
@@ -51,6 +64,8 @@ void MainWindow::PrintShownWorksheet() {
     const kv4::ReportHeader header{ToStdString(farmNameEdit_->text()),
                                    ToStdString(farmNumberEdit_->text()),
                                    ToStdString(dateEdit_->text())};
+
+    if (!ConfirmPrintDespiteStop()) return;
 
     QPrinter printer(QPrinter::HighResolution);
     // The dialog shows the page as it will be printed, and the pages the

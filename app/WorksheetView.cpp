@@ -177,6 +177,12 @@ void WorksheetView::SetRow(int r) {
     emit Click();
 }
 
+void WorksheetView::ChooseCell(int c, int r) {
+    if (r < 1 || r >= RowCount()) return;
+    SetCurrentCell(c, r);
+    emit Click();
+}
+
 void WorksheetView::SetCurrentCell(int c, int r) {
     if (RowCount() < 2 || ColCount() < 1) return;
     r = std::clamp(r, 1, RowCount() - 1);

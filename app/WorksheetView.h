@@ -74,6 +74,9 @@ class WorksheetView : public QTableView {
     // Moves the current cell to row r in the same column; raises Click when
     // the row changes. Rows outside 1..RowCount()-1 are ignored.
     void SetRow(int r);
+    // Makes cell (c, r) the current cell and raises Click, also when it
+    // already was.
+    void ChooseCell(int c, int r);
 
     // A press on a data cell whose release never came here (a modal box
     // opened in between and took it) is completed: Click is raised now.

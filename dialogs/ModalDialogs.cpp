@@ -19,10 +19,11 @@ ModalHook& InstalledHook() {
 }
 
 void ShowMessage(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
-                 const std::string& text) {
+                 const std::string& text, const std::string& detail = {}) {
     QMessageBox box(icon, caption, ToQString(text), QMessageBox::NoButton, parent);
     // File names and user input end up in these texts: never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    if (!detail.empty()) box.setInformativeText(ToQString(detail));
     QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
@@ -46,21 +47,21 @@ int ExecModal(QDialog& dialog) {
 
 ModalHook SetModalHook(ModalHook hook) { return std::exchange(InstalledHook(), std::move(hook)); }
 
-void ShowStandardError(QWidget* parent, const std::string& text) {
-    ShowMessage(parent, QMessageBox::Critical, kApplicationTitle, kv4::WithFullStop(text));
+void ShowStandardError(QWidget* parent, const std::string& text, const std::string& place) {
+    ShowMessage(parent, QMessageBox::Critical, kApplicationTitle, kv4::WithFullStop(text), place);
 }
 
 void ShowErrorMessage(QWidget* parent, const std::string& text) {
     ShowMessage(parent, QMessageBox::Critical, QStringLiteral("Fehler"), text);
 }
 
-bool AskConfirmation(QWidget* parent, const std::string& text) {
+bool AskConfirmation(QWidget* parent, const std::string& text, Default preset) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), ToQString(text),
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    box.setDefaultButton(preset == Default::Yes ? yes : no);
     box.setEscapeButton(no);
     ExecModal(box);
     return box.clickedButton() == yes;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kv4 {
 
@@ -19,6 +20,22 @@ class ConversionError : public std::runtime_error {
 
   private:
     std::string text_;
+};
+
+// A conversion error of a worksheet cell, with the place a farmer finds it
+// by: "Schlag „<field>“, Spalte „<heading>“".
+class CellConversionError : public ConversionError {
+  public:
+    CellConversionError(const ConversionError& error, int col, int row, std::string place)
+        : ConversionError(error), col_(col), row_(row), place_(std::move(place)) {}
+    int col() const { return col_; }
+    int row() const { return row_; }
+    const std::string& place() const { return place_; }
+
+  private:
+    int col_;
+    int row_;
+    std::string place_;
 };
 
 // The standard text-to-integer conversion: leading blanks, one sign, decimal

@@ -24,15 +24,24 @@ std::optional<std::string> Int64Text(double whole) {
 // (yield expectation, base yield, step, the one rate that applies, then the
 // sum), which decides whose conversion error is reported and whether the
 // adjustment was already rewritten when the error came.
+// CellToInt of cell (col, r), whose error names the cell.
+std::int32_t ReadInt(const Worksheet& n, int col, int r) {
+    try {
+        return CellToInt(n.Cells(col, r));
+    } catch (const ConversionError& error) {
+        throw CellConversionError(error, col, r, CellPlace(n, col, r));
+    }
+}
+
 void NStep(Worksheet& n, int r) {
-    const std::int64_t expectation = CellToInt(n.Cells(ncol::Ertragserwartung, r));
-    const std::int64_t difference = expectation - CellToInt(n.Cells(ncol::BasisErtrag, r));
-    const std::int32_t step = CellToInt(n.Cells(ncol::YieldStep, r));
+    const std::int64_t expectation = ReadInt(n, ncol::Ertragserwartung, r);
+    const std::int64_t difference = expectation - ReadInt(n, ncol::BasisErtrag, r);
+    const std::int32_t step = ReadInt(n, ncol::YieldStep, r);
 
     std::string adjustment = "0";
     if (step > 0) {
         const int rateCol = difference >= 0 ? ncol::SurchargeRate : ncol::DeductionRate;
-        const std::int32_t rate = CellToInt(n.Cells(rateCol, r));
+        const std::int32_t rate = ReadInt(n, rateCol, r);
         const double quotient = static_cast<double>(difference) / step;  // whole steps not cut
         const double rounded = RoundHalfEven(quotient * rate);
         // With 32-bit cells the product stays below 2^63 in magnitude; a value
@@ -47,7 +56,7 @@ void NStep(Worksheet& n, int r) {
     std::int64_t requirement = 0;
     for (int col : {ncol::NSollwert, ncol::ZuAbschlag, ncol::NMin, ncol::Humus, ncol::OrgVorjahr,
                     ncol::Vorfrucht})
-        requirement += CellToInt(n.Cells(col, r));
+        requirement += ReadInt(n, col, r);
     n.SetCell(ncol::NBedarf, r, FormatInt(requirement, 5));
 }
 
@@ -78,6 +87,18 @@ void RecalcWorksheets(Worksheet& n, Worksheet& p, char decimalSeparator) {
         NStep(n, r);
         p.SetCell(pcol::Entzug, r, P2O5Removal(p, r, decimalSeparator));
     }
+}
+
+std::optional<CellConversionError> FindRecalcStop(const Worksheet& n, const Worksheet& p,
+                                                  char decimalSeparator) {
+    Worksheet nCopy = n;
+    Worksheet pCopy = p;
+    try {
+        RecalcWorksheets(nCopy, pCopy, decimalSeparator);
+    } catch (const CellConversionError& error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 }  // namespace kv4

@@ -1,6 +1,7 @@
 #include "worksheets/Worksheet.h"
 
 #include <algorithm>
+#include <string>
 
 namespace kv4 {
 
@@ -70,6 +71,17 @@ Worksheet MakePWorksheet() {
     Worksheet w(pcol::Count, kPInitialRows);
     for (int c = 0; c < pcol::Count; ++c) w.SetCell(c, 0, std::string(PHeadings[c]));
     return w;
+}
+
+std::string CellPlace(const Worksheet& sheet, int col, int row) {
+    const auto trimmed = [](const std::string& text) {
+        const auto first = text.find_first_not_of(' ');
+        if (first == std::string::npos) return std::string();
+        return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    };
+    // Column 0 holds the field name in both worksheets.
+    return "Schlag „" + trimmed(sheet.Cells(0, row)) + "“, Spalte „" +
+           trimmed(sheet.Cells(col, 0)) + "“";
 }
 
 }  // namespace kv4

@@ -66,6 +66,10 @@ extern const std::array<int, pcol::Count> PWidths;
 Worksheet MakeNWorksheet();
 Worksheet MakePWorksheet();
 
+// Where cell (col, row) is, in the worksheet's own words: "Schlag „<field
+// name, trimmed>“, Spalte „<heading>“".
+std::string CellPlace(const Worksheet& sheet, int col, int row);
+
 // The two worksheets of a farm: row r of both is the same field.
 struct Worksheets {
     Worksheet n = MakeNWorksheet();

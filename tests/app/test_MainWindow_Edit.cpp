@@ -111,6 +111,8 @@ class TestEditingWindow : public QObject {
     void cropListClosedWithoutPick();
     void focusAfterAnEditorCloses();
     void conversionErrors();
+    void correctionAfterErrorLandsInItsCell_data();
+    void correctionAfterErrorLandsInItsCell();
     void residueMark();
     void contentAndRemoval();
     void contentNotANumber_data();
@@ -780,6 +782,46 @@ void TestEditingWindow::conversionErrors() {
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"-", "-", "", "", "-", "-", "", ""}));
     QCOMPARE(NCell(ncol::NBedarf, 3), QStringLiteral("   -5"));  // not reached
     QTRY_VERIFY(form_->isActiveWindow());
+}
+
+void TestEditingWindow::correctionAfterErrorLandsInItsCell_data() {
+    QTest::addColumn<bool>("p2o5");
+    QTest::newRow("N-Min") << false;
+    QTest::newRow("Gehalt") << true;
+}
+
+void TestEditingWindow::correctionAfterErrorLandsInItsCell() {
+    // A refused value, then a click on another row: the box names the cell,
+    // and the correction typed afterwards goes into that cell, not the clicked one.
+    QFETCH(bool, p2o5);
+    if (p2o5) ShowPWorksheet();
+    WorksheetView* grid = Widget<WorksheetView>(*form_, p2o5 ? "p2o5View" : "nView");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, p2o5 ? "p2o5CellEditor" : "nCellEditor");
+    kv4::Worksheet& sheet = p2o5 ? P() : N();
+    const int col = p2o5 ? pcol::Gehalt : ncol::NMin;
+    sheet.SetCell(col, 4, "  -64");
+    form_->WorksheetsChanged();
+
+    ClickCell(grid, col, 2);
+    Retype(edit, QStringLiteral("999999999999"));
+    ClickCell(grid, col, 4);
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QCOMPARE(hook_->Seen()[0].text,
+             QStringLiteral("'999999999999' ist kein gültiger Integerwert."));
+    QCOMPARE(hook_->Seen()[0].detail, p2o5 ? QStringLiteral("Schlag „Schlag 2“, Spalte „Gehalt“")
+                                           : QStringLiteral("Schlag „Schlag 2“, Spalte „N-Min“"));
+    QTRY_COMPARE(grid->Row(), 2);
+    QCOMPARE(grid->Col(), col);
+    QTRY_VERIFY(edit->hasFocus());
+    QCOMPARE(edit->text(), QStringLiteral("999999999999"));
+
+    edit->selectAll();
+    TypeText(edit, QStringLiteral("30"));
+    ClickCell(grid, p2o5 ? pcol::Schlag : ncol::Schlag, 5);
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QCOMPARE(QString::fromStdString(sheet.Cells(col, 2)).trimmed(),
+             p2o5 ? QStringLiteral("30") : QStringLiteral("-30"));
+    QCOMPARE(QString::fromStdString(sheet.Cells(col, 4)), QStringLiteral("  -64"));
 }
 
 // --- P2O5 worksheet -------------------------------------------------------

@@ -76,6 +76,7 @@ class TestPrintWindow : public QObject {
     void nReportOfTheVisibleWorksheet();
     void p2o5ReportAfterSwitch();
     void cancelPrintsNothing();
+    void cellThatStopsTheRecalculationIsAskedAbout();
     void unopenablePrinterShowsTheErrorBox();
     void pageRangeAndCopies_data();
     void pageRangeAndCopies();
@@ -259,6 +260,37 @@ void TestPrintWindow::cancelPrintsNothing() {
     QVERIFY(answer.sawPrintDialog);
     QCOMPARE(hook_->Seen().size(), std::size_t(1));  // no error box either
     QVERIFY(!QFile::exists(answer.file));
+}
+
+void TestPrintWindow::cellThatStopsTheRecalculationIsAskedAbout() {
+    const std::string name = form_->NSheet().Cells(kv4::ncol::Schlag, 2);
+    form_->NSheet().SetCell(kv4::ncol::NMin, 2, "1-2");
+    // The default answer, "Nein", prints nothing.
+    ClickPrint();
+    QCOMPARE(hook_->Seen().size(), std::size_t(1));
+    const kv4guitest::SeenDialog& question = hook_->Seen()[0];
+    QCOMPARE(question.preset, QStringLiteral("&Nein"));
+    QVERIFY2(question.text.startsWith("Schlag „" + Q(name).trimmed() +
+                                      "“, Spalte „N-Min“ enthält „1-2“"),
+             qPrintable(question.text));
+
+    // "Ja" goes on to the print dialog.
+    PrintAnswer answer;
+    answer.file = dir_.filePath(QStringLiteral("stopped.pdf"));
+    hook_->AnswerButton(QStringLiteral("&Ja"));
+    AnswerPrintDialog(answer);
+    ClickPrint();
+    QVERIFY(answer.sawPrintDialog);
+    QVERIFY(QFile::exists(answer.file));
+
+    // A sheet a pass runs through asks nothing.
+    form_->NSheet().SetCell(kv4::ncol::NMin, 2, "-30");
+    answer.sawPrintDialog = false;
+    AnswerPrintDialog(answer);
+    const std::size_t before = hook_->Seen().size();
+    ClickPrint();
+    QCOMPARE(hook_->Seen().size(), before + 1);
+    QVERIFY(answer.sawPrintDialog);
 }
 
 void TestPrintWindow::unopenablePrinterShowsTheErrorBox() {

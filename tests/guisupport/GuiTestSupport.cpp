@@ -47,6 +47,8 @@ int ScopedModalHook::Answer(QDialog& dialog) {
     auto* box = qobject_cast<QMessageBox*>(&dialog);
     if (box) {
         seen.text = box->text();
+        seen.detail = box->informativeText();
+        if (box->defaultButton()) seen.preset = box->defaultButton()->text();
         seen.icon = box->icon();
         for (QAbstractButton* button : box->buttons()) seen.buttons.push_back(button->text());
     }

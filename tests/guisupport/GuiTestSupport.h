@@ -35,6 +35,8 @@ struct SeenDialog {
     QString className;
     QString title;
     QString text;                  // the text of a message box
+    QString detail;                // its informative text
+    QString preset;                // text of its default button
     int icon = 0;                  // QMessageBox::Icon of a message box
     std::vector<QString> buttons;  // button texts of a message box
     QString answer;                // text of the button pressed, if any

@@ -161,11 +161,22 @@ TEST(RecalcWorksheets, ConversionErrorEndsThePass) {
                   {{pcol::Ertragserwartung, "85"}, {pcol::Factor, "0,8"}, {pcol::Entzug, "old"}});
         }
         s.n.SetCell(c.col, 2, c.text);
+        s.n.SetCell(ncol::Schlag, 2, "  Acker Nord ");
+        // The stop is found without changing a cell, and names the cell.
+        const unsigned long long revisions = s.n.Revision() + s.p.Revision();
+        const auto stop = kv4::FindRecalcStop(s.n, s.p, ',');
+        EXPECT_EQ(s.n.Revision() + s.p.Revision(), revisions);
+        ASSERT_TRUE(stop.has_value());
+        EXPECT_EQ(stop->col(), c.col);
+        EXPECT_EQ(stop->row(), 2);
+        EXPECT_EQ(stop->place(),
+                  "Schlag „Acker Nord“, Spalte „" + std::string(kv4::NHeadings[c.col]) + "“");
         try {
             kv4::RecalcWorksheets(s.n, s.p, ',');
             ADD_FAILURE() << "no error";
-        } catch (const kv4::ConversionError& e) {
+        } catch (const kv4::CellConversionError& e) {
             EXPECT_STREQ(e.what(), ("'" + c.text + "' ist kein gültiger Integerwert").c_str());
+            EXPECT_EQ(e.col(), c.col);
         }
         EXPECT_EQ(s.n.Cells(ncol::ZuAbschlag, 1), "5");
         EXPECT_EQ(s.n.Cells(ncol::NBedarf, 1), "  235");
@@ -177,6 +188,12 @@ TEST(RecalcWorksheets, ConversionErrorEndsThePass) {
         EXPECT_EQ(s.p.Cells(pcol::Entzug, 3), "old");
         EXPECT_EQ(s.n.Cells(ncol::NBedarf, 4), "");
     }
+}
+
+TEST(RecalcWorksheets, FindRecalcStopOnSheetsThatRunThrough) {
+    Sheets s(4);
+    s.Set(s.n, 1, WheatRow("80", "85"));
+    EXPECT_FALSE(kv4::FindRecalcStop(s.n, s.p, ',').has_value());
 }
 
 TEST(RecalcWorksheets, CellsAreReadInOrder) {
