@@ -6,7 +6,6 @@
 #include <string>
 
 #include "worksheets/NumberFormat.h"
-
 #include "worksheets/Worksheet.h"
 
 namespace kv4 {
