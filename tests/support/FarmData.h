@@ -4,8 +4,8 @@
 // against, and how the engine tests build farms in memory.
 #include <string>
 
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
@@ -34,5 +34,10 @@ kv4::YieldExpectation FillWorksheets(const FarmData& farm, const kv4::NutrientCl
                                      kv4::Worksheet& nSheet, kv4::Worksheet& pSheet,
                                      char decimalSeparator);
 kv4::YieldExpectation Expectation(const FarmData& farm);
+
+// The first place where two digests differ, to the last bit of every sum
+// (the order of the works decides sums and the latest sample); empty when
+// they are the same.
+std::string DigestDifference(const kv4::FarmDigest& got, const kv4::FarmDigest& want);
 
 }  // namespace kv4test

@@ -10,6 +10,7 @@
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/FarmData.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -98,7 +99,8 @@ Bytes Read(const fs::path& file) { return kv4::ReadFileBytes(file).bytes; }
 
 // An organic fertilisation and a harvest of field 1, both in `unit` with
 // the product's `groupFactor`: both pass through the unit conversion.
-void AddOrganicAndHarvest(std::vector<kv4farm::WorkSpec>& works, std::uint8_t unit, double groupFactor) {
+void AddOrganicAndHarvest(std::vector<kv4farm::WorkSpec>& works, std::uint8_t unit,
+                          double groupFactor) {
     kv4farm::WorkSpec harvest;
     harvest.fieldNo = 1;
     harvest.workType = kv4::kWorkTypeHarvest;
@@ -147,7 +149,8 @@ constexpr std::size_t kWorkReals[] = {41, 106, 119, 126, 132, 138};
 void WriteSmallFarm(const fs::path& folder) {
     fs::create_directories(folder);
     kv4farm::WriteYear(folder, 2018, Fields(18), Works2018());
-    for (std::uint8_t y : {17, 16, 15}) kv4farm::WriteYear(folder, 2000 + y, Fields(y), EarlierWorks(y));
+    for (std::uint8_t y : {17, 16, 15})
+        kv4farm::WriteYear(folder, 2000 + y, Fields(y), EarlierWorks(y));
     kv4farm::WriteBytes(folder / "MASCHINE.DAT", MasterBytes(2, 0x11));
     kv4farm::WriteBytes(folder / "DUENGER.DAT", MasterBytes(3, 0x22));
     kv4farm::WriteBytes(folder / "PFLSCHTZ.DAT", MasterBytes(1, 0x33));
@@ -257,7 +260,9 @@ std::vector<HostileFolder> HostileFolders() {
             if (w.fieldNo == 2) w.fieldNo = 32768;
         }
         std::sort(works.begin(), works.end(),
-                  [](const kv4farm::WorkSpec& a, const kv4farm::WorkSpec& b) { return a.fieldNo < b.fieldNo; });
+                  [](const kv4farm::WorkSpec& a, const kv4farm::WorkSpec& b) {
+                      return a.fieldNo < b.fieldNo;
+                  });
         kv4farm::WriteYear(d, 2018, fields, works);
     });
     add("HundredThousandWorksOfOneField", [](const fs::path& d) {
@@ -365,11 +370,17 @@ std::vector<HostileFolder> HostileFolders() {
     return cases;
 }
 
-StartUpResult RunStartUp(const fs::path& folder) {
+StartUpResult RunStartUp(const fs::path& folder, YearReading reading) {
     StartUpResult result;
     const std::string dataFolder = kv4::WithBackslash(kv4::PathToUtf8(folder));
-    kv4::FarmDigest farm;
-    result.messages = kv4::LoadFarmYears(farm, dataFolder);
+    kv4::FarmDigest& farm = result.digest;
+    if (reading == YearReading::Streamed) {
+        result.messages = kv4::LoadFarmYears(farm, dataFolder);
+    } else {
+        FarmData registers;
+        result.messages = LoadFarmYears(registers, dataFolder);
+        farm = Digest(registers);
+    }
     const kv4::MasterData master = kv4::LoadMasterData(dataFolder);
     result.messages.insert(result.messages.end(), master.errors.begin(), master.errors.end());
     for (std::size_t i = 0; i < 6; ++i) result.masterRecords[i] = master.lists[i].size();
