@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "data/FileAccess.h"
+#include "farmwriter/RecordWriter.h"
 #include "reference/NutrientClasses.h"
 #include "support/LargeFarm.h"
-#include "farmwriter/RecordWriter.h"
 #include "support/TempDir.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
@@ -124,7 +124,7 @@ int Measure(int fields, int runs) {
     double fileBytes = 0;
     for (const auto& entry : fs::directory_iterator(dir.path()))
         fileBytes += static_cast<double>(entry.file_size());
-    const std::string folder = kv4::WithBackslash(dir.path().string());
+    const std::string folder = kv4::WithTrailingSeparator(dir.path().string());
 
     // Once each unmeasured, so both find the files in the page cache.
     ChildResult r;

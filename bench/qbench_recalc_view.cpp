@@ -11,8 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
+#include "guisupport/GuiTestSupport.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/Worksheet.h"
 
@@ -68,18 +69,20 @@ class BenchRecalcView : public QObject {
     void repaintOnly();
 
   private:
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
     int toggle_ = 0;
 };
 
 void BenchRecalcView::initTestCase() {
-    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
     FillRows(form_->NSheet(), form_->PSheet(), form_->DecimalSeparator());
     form_->WorksheetsChanged();
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    form_->Button3Click();
-    QCOMPARE(form_->StringGrid1->RowCount(), kFields + 2);
+    form_->ShowNWorksheet();
+    QCOMPARE(kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->RowCount(), kFields + 2);
     // The first pass fills the result columns; the measured ones rewrite them.
     form_->RecalcWorksheets();
     QCOMPARE(form_->NSheet().Cells(ncol::NBedarf, 1), std::string("  200"));
@@ -89,9 +92,9 @@ void BenchRecalcView::cleanupTestCase() { form_.reset(); }
 
 void BenchRecalcView::recalcAndRepaint() {
     kv4::Worksheet& n = form_->NSheet();
-    QWidget* viewport = form_->StringGrid1->viewport();
+    QWidget* viewport = kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->viewport();
     QBENCHMARK {
-        // An edited yield expectation in the first row, as after EditNExit.
+        // An edited yield expectation in the first row, as after CommitNEditor.
         n.SetCell(ncol::Ertragserwartung, 1, ++toggle_ % 2 ? "81" : "79");
         form_->RecalcWorksheets();
         viewport->repaint();
@@ -114,7 +117,7 @@ void BenchRecalcView::recalcOnly() {
 // The repaint alone, with nothing changed: the share of painting the
 // visible cells.
 void BenchRecalcView::repaintOnly() {
-    QWidget* viewport = form_->StringGrid1->viewport();
+    QWidget* viewport = kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->viewport();
     QBENCHMARK { viewport->repaint(); }
 }
 

@@ -18,12 +18,13 @@
 #include <cstdio>
 #include <string>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
 #include "data/FileAccess.h"
-#include "dialogs/Seams.h"
-#include "dialogs/Zugang.h"
+#include "dialogs/DataFolderDialog.h"
+#include "dialogs/ModalDialogs.h"
 #include "farmwriter/RecordWriter.h"
+#include "guisupport/GuiTestSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -52,19 +53,20 @@ int main(int argc, char** argv) {
     }
     qputenv("KV4_REGISTRY", QByteArray::fromStdString(registry));
 
-    TForm1 form;
+    kv4::Worksheets worksheets;
+    kv4gui::MainWindow form(worksheets);
     Clock::time_point ok;
     double milliseconds = -1;
     kv4gui::SetModalHook([&](QDialog& dialog) {
-        if (auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog)) {
+        if (auto* folderDialog = qobject_cast<kv4gui::DataFolderDialog*>(&dialog)) {
             // After the start-up has run: the N worksheet is then painted.
             QTimer::singleShot(0, &form, [&] {
-                form.StringGrid1->viewport()->repaint();
+                kv4guitest::Widget<kv4gui::WorksheetView>(form, "nView")->viewport()->repaint();
                 milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - ok).count();
                 application.quit();
             });
             ok = Clock::now();
-            zugang->BitBtn1->click();
+            kv4guitest::Widget<QPushButton>(*folderDialog, "okButton")->click();
         } else {
             dialog.accept();
         }
@@ -72,11 +74,12 @@ int main(int argc, char** argv) {
     });
     form.resize(1091, 657);
     form.show();
+    QTimer::singleShot(0, &form, [&form] { form.Start(); });
     application.exec();
     kv4gui::SetModalHook({});
     if (form.NSheet().RowCount() <= 2 || milliseconds < 0) {
         std::fprintf(stderr, "qbench_startup: the N worksheet of %s was not filled\n",
-                     form.DataFolder.c_str());
+                     form.DataFolder().c_str());
         return 1;
     }
     std::printf("folder dialog OK to filled N worksheet: %.1f ms (%d rows)\n", milliseconds,

@@ -58,7 +58,7 @@ bool LoadYearFile(const std::string& folder, const std::string& name, std::size_
 }  // namespace
 
 bool FieldRegister::LoadFieldFile(std::uint16_t year, const std::string& folder,
-                               std::size_t chunkBytes, ReadErrors& errors) {
+                                  std::size_t chunkBytes, ReadErrors& errors) {
     fields_.clear();
     works_.clear();
     BuildIndex();
@@ -67,7 +67,7 @@ bool FieldRegister::LoadFieldFile(std::uint16_t year, const std::string& folder,
 }
 
 ReadErrors FieldRegister::LoadYear(std::uint16_t year, const std::string& folder,
-                                std::size_t chunkBytes) {
+                                   std::size_t chunkBytes) {
     ReadErrors errors;
     if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
     LoadYearFile<kWorkRecordSize>(folder, "ARB" + std::to_string(year) + ".DAT", chunkBytes, works_,
@@ -77,7 +77,7 @@ ReadErrors FieldRegister::LoadYear(std::uint16_t year, const std::string& folder
 }
 
 ReadErrors FieldRegister::StreamYear(std::uint16_t year, const std::string& folder,
-                                  const RunVisitor& run, std::size_t chunkBytes) {
+                                     const RunVisitor& run, std::size_t chunkBytes) {
     ReadErrors errors;
     if (!LoadFieldFile(year, folder, chunkBytes, errors)) return errors;
     const std::string name = "ARB" + std::to_string(year) + ".DAT";
@@ -140,7 +140,7 @@ ReadErrors FieldRegister::StreamYear(std::uint16_t year, const std::string& fold
 }
 
 void FieldRegister::LoadFromBytes(std::span<const std::uint8_t> fieldFile,
-                               std::span<const std::uint8_t> workFile) {
+                                  std::span<const std::uint8_t> workFile) {
     fields_.clear();
     works_.clear();
     fields_.reserve(fieldFile.size() / kFieldRecordSize);
@@ -176,7 +176,7 @@ std::size_t FieldRegister::SkipPosition(const FieldKey& key) const {
 }
 
 void FieldRegister::GetFieldWorks(int index, FieldRecord& fieldRecord,
-                               std::vector<WorkRecord>& workList, bool includeOptional) const {
+                                  std::vector<WorkRecord>& workList, bool includeOptional) const {
     fieldRecord = FieldRecord();
     workList.clear();
     if (index < 0 || static_cast<std::size_t>(index) >= fields_.size()) return;

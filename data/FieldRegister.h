@@ -8,15 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "data/Records.h"
 #include "data/BlockAllocator.h"
 #include "data/FileAccess.h"
+#include "data/Records.h"
 
 namespace kv4 {
 
 class FieldRegister {
   public:
-
     // Replaces the content with SCHL<year>.DAT and ARB<year>.DAT of `folder`.
     // Missing or unopenable files leave the register (or its works) empty
     // without a message; a read error inside a file keeps what was read and

@@ -72,7 +72,7 @@ std::optional<fs::path> FindDataFile(const std::string& folder, const std::strin
 #endif
 }
 
-std::string WithBackslash(const std::string& path) {
+std::string WithTrailingSeparator(const std::string& path) {
 #ifdef _WIN32
     constexpr char kSeparator = '\\';
 #else

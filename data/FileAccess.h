@@ -29,7 +29,7 @@ std::optional<std::filesystem::path> FindDataFile(const std::string& folder,
 // Appends the platform's path separator unless the text is empty or
 // already ends with one ("\" on Windows, "/" elsewhere; a drive root such as
 // C:\ keeps its single backslash).
-std::string WithBackslash(const std::string& path);
+std::string WithTrailingSeparator(const std::string& path);
 
 // Whether any directory entry (file or folder) of that exact name exists.
 bool EntryExists(const std::filesystem::path& path);

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "data/Records.h"
 #include "data/FileAccess.h"
+#include "data/Records.h"
 #include "export/CropsFile.h"
 #include "export/Messages.h"
 #include "export/OutputFiles.h"
@@ -166,7 +166,7 @@ std::optional<ExportFailure> LoadExportWorksheets(const std::string& dataFolder,
                                                   char decimalSeparator, ExportWorksheets& out) {
     if (auto failure = CheckDataFolder(dataFolder)) return failure;
     FarmDigest farm;
-    out.readErrors = LoadFarmYears(farm, WithBackslash(dataFolder));
+    out.readErrors = LoadFarmYears(farm, WithTrailingSeparator(dataFolder));
     if (!farm.HasFields2018()) return Failed(std::string(kNoFields2018Message));
     YieldExpectation expectation = FillWorksheets(farm, classes, out.n, out.p, decimalSeparator);
     out.yields = ListYieldSources(expectation, out.n, decimalSeparator);

@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir));
+    const std::string folder = kv4::WithTrailingSeparator(kv4::PathToUtf8(dir));
     kv4::FarmDigest farm;
     // Every message the start-up shows is one of its German texts.
     for (const std::string& text : kv4::LoadFarmYears(farm, folder))

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         given[kYearFiles[part.tag % 8]].assign(part.bytes.begin(), part.bytes.end());
     for (const auto& [name, bytes] : given) kv4farm::WriteBytes(dir / name, bytes);
 
-    const std::string folder = kv4::WithBackslash(kv4::PathToUtf8(dir));
+    const std::string folder = kv4::WithTrailingSeparator(kv4::PathToUtf8(dir));
     kv4::FarmDigest streamed;
     const kv4::ReadErrors streamedErrors = kv4::LoadFarmYears(streamed, folder);
     kv4test::FarmData registers;

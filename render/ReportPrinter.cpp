@@ -6,14 +6,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
+#include <cmath>
 
 #include "render/QtText.h"
 
 namespace kv4gui {
 
 namespace {
-
-constexpr int kReportResolution = 600;
 
 // The report positions were laid out for "MS Sans Serif", whose widths are
 // close to Arial's: a font with Arial's metrics where one is installed (Arial
@@ -39,6 +39,38 @@ QFont ReportFont(int pointSize) {
     return font;
 }
 
+struct FittedText {
+    QFont font;
+    QString text;
+    qreal width = 0;
+};
+
+// The text in its size, or in a smaller size (in quarter points, down to
+// kMinPointSize) that keeps it within its width; cut with "…" only when even
+// the smallest size is too wide and the text may be cut.
+FittedText FitText(const kv4::ReportText& t, const QPaintDevice* device) {
+    FittedText fit{ReportFont(t.pointSize), ToQString(t.text)};
+    const auto measure = [&] {
+        fit.width = QFontMetricsF(fit.font, device).horizontalAdvance(fit.text);
+        return fit.width;
+    };
+    if (measure() <= t.maxWidth || t.maxWidth <= 0) return fit;
+    const qreal smallest = kv4::kMinPointSize;
+    // Widths grow about in proportion to the size; hinting may need a step
+    // more.
+    qreal size = std::max(smallest, std::floor(4 * t.pointSize * t.maxWidth / fit.width) / 4);
+    for (;;) {
+        fit.font.setPointSizeF(size);
+        if (measure() <= t.maxWidth || size <= smallest) break;
+        size = std::max(smallest, size - 0.25);
+    }
+    if (fit.width > t.maxWidth && t.mayCut) {
+        fit.text = QFontMetricsF(fit.font, device).elidedText(fit.text, Qt::ElideRight, t.maxWidth);
+        measure();
+    }
+    return fit;
+}
+
 }  // namespace
 
 kv4::ReportPages LayoutForPrinter(const QPagedPaintDevice& printer, const kv4::Worksheet& sheet,
@@ -47,24 +79,26 @@ kv4::ReportPages LayoutForPrinter(const QPagedPaintDevice& printer, const kv4::W
     return kv4::LayoutReport(sheet, kind, header, printer.width(), printer.height(), lineStep);
 }
 
-bool PrintReport(QPagedPaintDevice& printer, const kv4::ReportPages& pages) {
+QString ReportCreator() {
+    return QStringLiteral("Kornavis 4 Düngerbedarfsermittlung V" KV4_VERSION);
+}
+
+bool PaintReport(QPagedPaintDevice& printer, const kv4::ReportPages& pages) {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     bool firstPage = true;
     for (const kv4::ReportPage& page : pages.pages) {
         if (!firstPage && !printer.newPage()) break;
         firstPage = false;
-        // The font is chosen afresh on every page, as the first text needs it.
-        int pointSize = 0;
-        qreal ascent = 0;
         for (const kv4::ReportText& t : page.texts) {
-            if (t.pointSize != pointSize) {
-                pointSize = t.pointSize;
-                painter.setFont(ReportFont(pointSize));
-                ascent = QFontMetricsF(painter.font(), painter.device()).ascent();
-            }
-            // drawText places the baseline; the layout gives the top left corner.
-            painter.drawText(QPointF(t.x, t.y + ascent), ToQString(t.text));
+            const FittedText fit = FitText(t, painter.device());
+            painter.setFont(fit.font);
+            const qreal x = t.align == kv4::ReportAlign::Right ? t.x - fit.width : t.x;
+            // drawText places the baseline; the layout gives the top of the
+            // text in its own size. A text set smaller keeps that baseline,
+            // so a row stays on one line.
+            const qreal ascent = QFontMetricsF(ReportFont(t.pointSize), painter.device()).ascent();
+            painter.drawText(QPointF(x, t.y + ascent), fit.text);
         }
         for (const kv4::ReportLine& l : page.lines) {
             painter.drawLine(QPoint(l.x1, l.y1), QPoint(l.x2, l.y2));

@@ -6,6 +6,7 @@
 #include <QString>
 #include <stdexcept>
 
+#include "render/QtText.h"
 #include "worksheets/ReportLayout.h"
 
 namespace kv4gui {
@@ -38,9 +39,29 @@ kv4::ReportPages LayoutForPrinter(const QPagedPaintDevice& device, const kv4::Wo
                                   kv4::ReportKind kind, const kv4::ReportHeader& header,
                                   int lineStep);
 
-// Paints `pages` as one document. False when the device cannot be opened;
-// nothing is printed then.
-bool PrintReport(QPagedPaintDevice& device, const kv4::ReportPages& pages);
+// The program and its version, named as the creator of a report's document.
+QString ReportCreator();
+
+// Paints `pages` as one document. A text wider than it may be is set smaller,
+// down to kMinPointSize, and cut with "…" where it may be cut. False when the
+// device cannot be opened; nothing is printed then.
+bool PaintReport(QPagedPaintDevice& device, const kv4::ReportPages& pages);
+
+// PaintReport, with the worksheet's title and the program as the document's
+// title and creator where the device keeps them (QPrinter, QPdfWriter): a
+// template, as only those two classes know them, and not their common base.
+template <class Device>
+bool PrintReport(Device& device, const kv4::ReportPages& pages) {
+    const QString title = pages.pages.empty() ? QString() : ToQString(pages.pages.front().title);
+    if constexpr (requires { device.setDocName(title); }) {
+        device.setDocName(title);
+        device.setCreator(ReportCreator());
+    } else if constexpr (requires { device.setTitle(title); }) {
+        device.setTitle(title);
+        device.setCreator(ReportCreator());
+    }
+    return PaintReport(device, pages);
+}
 
 // Prepares the device, lays out the report and prints it. Throws PrintError
 // (kNoPrinterText) when the device cannot be opened, or when it is a printer

@@ -26,22 +26,24 @@ std::vector<int> RowsOfSameCrop(const Worksheet& n, int row);
 // several UTF-8 bytes goes as a whole).
 std::string KeepDigitsAndMinus(std::string_view text);
 
-// EditNChange: the editor text after filtering for column `col` (the crop
-// name in column 1 is not filtered).
+// The N cell editor's text after filtering for column `col` (the crop name,
+// ncol::Frucht, is not filtered).
 std::string FilterNEditorText(int col, std::string_view text);
 
-// EditNExit: stores the editor text of cell (col, row).
-//   3, 6    the text, also into every row of the same crop;
-//   5       the text, also into the P2O5 worksheet's yield expectation;
-//   8,10,11 the text, made negative when it is a positive integer; a text
-//           that is not an integer stays in the cell and ConversionError is
-//           thrown;
-//   others  nothing (the crop name is the key of the rows of the same crop
-//           and is not edited here).
+// Stores the N cell editor's text in cell (col, row):
+//   BasisErtrag, NSollwert     the text, also into every row of the same crop;
+//   Ertragserwartung           the text, also into the P2O5 worksheet's yield
+//                              expectation;
+//   NMin, OrgVorjahr, Vorfrucht
+//                              the text, made negative when it is a positive
+//                              integer; a text that is not an integer stays in
+//                              the cell and ConversionError is thrown;
+//   others                     nothing (the crop name is the key of the rows
+//                              of the same crop and is not edited here).
 void WriteBackNCell(Worksheet& n, Worksheet& p, int col, int row, const std::string& text);
 
-// The three values of the lower panel: yield step, surcharge and deduction
-// rate (columns 13 to 15).
+// The three values of the rates panel: yield step, surcharge and deduction
+// rate (ncol::YieldStep to ncol::DeductionRate).
 struct PanelTexts {
     std::string YieldStep;
     std::string SurchargeRate;
@@ -53,13 +55,13 @@ struct PanelTexts {
 // What the panel shows for a row.
 PanelTexts PanelTextsOfRow(const Worksheet& n, int row);
 
-// "Übernehmen" (Button1Click): the panel texts into columns 13 to 15 of `row`
-// and of every row of the same crop, unchecked.
+// "Übernehmen": the panel texts into the rate columns of `row` and of every
+// row of the same crop, unchecked.
 void StoreYieldStepAndRates(Worksheet& n, int row, const PanelTexts& panel);
 
 // --- Crop choice ---------------------------------------------------------
 
-// ComboBox2Exit with the crop at table position `crop`: base yield, N target,
+// A crop chosen from the list at table position `crop`: base yield, N target,
 // yield step and the fixed rates into the N row, the two removal factors
 // (general format with `decimalSeparator`) into the P2O5 row. Returns what
 // the panel shows now; nullopt, with nothing changed, when no crop is chosen
@@ -82,8 +84,8 @@ inline constexpr std::string_view kResidueMarkOff = "       ";
 // otherwise.
 void ToggleResidueMark(Worksheet& p, int row);
 
-// EditPChange: the editor text after filtering for column `col` (only the
-// removal is filtered).
+// The P2O5 cell editor's text after filtering for column `col` (only the
+// removal, pcol::Entzug, is filtered).
 std::string FilterPEditorText(int col, std::string_view text);
 
 // `Gehalt`: stores the text, then the content class of the row's soil type for
@@ -98,7 +100,8 @@ void WriteBackRemoval(Worksheet& p, int row, const std::string& text);
 // `Anmerkung`.
 void WriteBackRemark(Worksheet& p, int row, const std::string& text);
 
-// EditPExit: `Gehalt` (5) or `Entzug` (8) by column; other columns nothing.
+// Stores the P2O5 cell editor's text: `Gehalt` or `Entzug` by column; other
+// columns nothing.
 void WriteBackPCell(Worksheet& p, int col, int row, const std::string& text,
                     const NutrientClasses& classes);
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/BlockAllocator.h"
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "worksheets/Fill.h"
 
 namespace kv4 {

@@ -193,7 +193,8 @@ void CollectRun(std::span<const WorkRecord> run, std::vector<CollectedWork>& lis
     }
 }
 
-void CollectWorks(const FieldRegister& year, const FieldKey& key, std::vector<CollectedWork>& list) {
+void CollectWorks(const FieldRegister& year, const FieldKey& key,
+                  std::vector<CollectedWork>& list) {
     CollectRun(RunOf(year, key), list);
 }
 

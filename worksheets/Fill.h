@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "data/UnitFactor.h"
 #include "reference/NutrientClasses.h"
 #include "worksheets/Worksheet.h"

@@ -55,8 +55,8 @@ inline constexpr int Count = 12;
 inline constexpr int kNInitialRows = 2;
 inline constexpr int kPInitialRows = 5;
 
-// Headings of row 0 (column 4 of the N worksheet and 10, 11 of the P2O5
-// worksheet have none) and column widths in pixels after creation.
+// Headings of row 0 (ncol::V and pcol::Factor, pcol::FactorResidues have
+// none) and column widths in pixels after creation.
 extern const std::array<std::string_view, ncol::Count> NHeadings;
 extern const std::array<int, ncol::Count> NWidths;
 extern const std::array<std::string_view, pcol::Count> PHeadings;
@@ -65,5 +65,11 @@ extern const std::array<int, pcol::Count> PWidths;
 // The two worksheets as the window creates them: headings written.
 Worksheet MakeNWorksheet();
 Worksheet MakePWorksheet();
+
+// The two worksheets of a farm: row r of both is the same field.
+struct Worksheets {
+    Worksheet n = MakeNWorksheet();
+    Worksheet p = MakePWorksheet();
+};
 
 }  // namespace kv4

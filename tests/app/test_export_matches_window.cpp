@@ -12,18 +12,20 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <vector>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "data/Records.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
 #include "data/FileAccess.h"
-#include "guisupport/GuiTestSupport.h"
+#include "data/Records.h"
 #include "farmwriter/DemoFarm.h"
+#include "guisupport/GuiTestSupport.h"
 #include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
+using kv4guitest::Widget;
 namespace ncol = kv4::ncol;
 
 namespace {
@@ -45,7 +47,7 @@ const Pick kPicks[] = {
 };
 
 // Every cell of a grid as it displays it, row by row.
-Table GridTexts(kv4gui::TStringGrid* grid) {
+Table GridTexts(kv4gui::WorksheetView* grid) {
     const QAbstractItemModel* model = grid->model();
     Table rows;
     for (int r = 0; r < model->rowCount(); ++r) {
@@ -161,7 +163,8 @@ class TestExportMatchesWindow : public QObject {
     std::unique_ptr<QTemporaryDir> temp_;
     std::unique_ptr<QTemporaryDir> out_;
     std::unique_ptr<ScopedModalHook> hook_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
 };
 
 void TestExportMatchesWindow::initTestCase() { originalFolder_ = QDir::currentPath(); }
@@ -199,12 +202,15 @@ void TestExportMatchesWindow::cleanup() {
 void TestExportMatchesWindow::StartWindow() {
     // NKlassen.dat is read from the folder the program starts in.
     QVERIFY(QDir::setCurrent(Root()));
-    form_ = std::make_unique<TForm1>();
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
     form_->resize(1091, 657);
     QVERIFY(kv4guitest::ShowActive(*form_));
+    // As the program starts it: from the event loop.
+    QMetaObject::invokeMethod(form_.get(), &kv4gui::MainWindow::Start, Qt::QueuedConnection);
     QTRY_COMPARE(static_cast<int>(hook_->Seen().size()), 2);
-    QCOMPARE(hook_->Seen()[0].className, QStringLiteral("kv4gui::TTFormInfo"));
-    QCOMPARE(hook_->Seen()[1].className, QStringLiteral("kv4gui::TFZugang"));
+    QCOMPARE(hook_->Seen()[0].className, QStringLiteral("kv4gui::NoticeDialog"));
+    QCOMPARE(hook_->Seen()[1].className, QStringLiteral("kv4gui::DataFolderDialog"));
     QCOMPARE(QDir::currentPath(), QDir(Daten()).canonicalPath());
     QVERIFY(form_->NSheet().RowCount() > 2);
 }
@@ -255,7 +261,7 @@ void TestExportMatchesWindow::PickCrop(const Pick& pick) {
     for (int r = 1; r < n.RowCount() - 1 && row < 0; ++r)
         if (QString::fromStdString(n.Cells(ncol::Frucht, r)) == pick.farmCrop) row = r;
     QVERIFY2(row > 0, qPrintable(pick.farmCrop));
-    QComboBox* list = form_->ComboBox2;
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     const int index = list->findText(pick.standardCrop, Qt::MatchExactly);
     QVERIFY2(index >= 0, qPrintable(pick.standardCrop));
 
@@ -266,7 +272,7 @@ void TestExportMatchesWindow::PickCrop(const Pick& pick) {
     QTRY_COMPARE(QGuiApplication::focusWindow(), form_->windowHandle());
     const std::size_t asked = hook_->Seen().size();
     hook_->AnswerButton(kJa);
-    kv4guitest::ClickCell(form_->StringGrid1, ncol::V, row);
+    kv4guitest::ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::V, row);
     QVERIFY(list->isVisible());
     QTRY_VERIFY(list->hasFocus());
     // Drop down with a click on the arrow, then click the entry.
@@ -290,8 +296,8 @@ void TestExportMatchesWindow::PickCrop(const Pick& pick) {
 }
 
 void TestExportMatchesWindow::CompareWithWindow(const Table& n, const Table& p) {
-    const Table shownN = GridTexts(form_->StringGrid1);
-    const Table shownP = GridTexts(form_->StringGrid2);
+    const Table shownN = GridTexts(Widget<kv4gui::WorksheetView>(*form_, "nView"));
+    const Table shownP = GridTexts(Widget<kv4gui::WorksheetView>(*form_, "p2o5View"));
     // Every column of the worksheets, the hidden ones too.
     QCOMPARE(static_cast<int>(shownN.front().size()), kv4::ncol::Count);
     QCOMPARE(static_cast<int>(shownP.front().size()), kv4::pcol::Count);
@@ -308,7 +314,7 @@ void TestExportMatchesWindow::startUpGridsEqualTheCsv() {
 
     // The areas carry the window's decimal separator, so the tool ran with
     // the same regional settings.
-    const QString area = GridTexts(form_->StringGrid1)[1][ncol::Ha];
+    const QString area = GridTexts(Widget<kv4gui::WorksheetView>(*form_, "nView"))[1][ncol::Ha];
     QVERIFY2(area.contains(QLatin1Char(form_->DecimalSeparator())), qPrintable(area));
     CompareWithWindow(n, p);
 }
@@ -316,7 +322,7 @@ void TestExportMatchesWindow::startUpGridsEqualTheCsv() {
 void TestExportMatchesWindow::pickedCropsEqualTheCropsFile() {
     StartWindow();
     if (QTest::currentTestFailed()) return;
-    const Table before = GridTexts(form_->StringGrid1);
+    const Table before = GridTexts(Widget<kv4gui::WorksheetView>(*form_, "nView"));
     QByteArray crops("# Betriebsfrucht;Standardfrucht\n");
     for (const Pick& pick : kPicks) {
         PickCrop(pick);
@@ -326,7 +332,7 @@ void TestExportMatchesWindow::pickedCropsEqualTheCropsFile() {
     }
 
     // The picks reached several rows of each crop and were recalculated.
-    const Table after = GridTexts(form_->StringGrid1);
+    const Table after = GridTexts(Widget<kv4gui::WorksheetView>(*form_, "nView"));
     for (const Pick& pick : kPicks) {
         int carried = 0;
         for (std::size_t r = 1; r + 1 < after.size(); ++r)

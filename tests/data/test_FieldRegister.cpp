@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "farmwriter/RecordWriter.h"
 #include "support/TempDir.h"
 
@@ -61,7 +61,7 @@ constexpr std::size_t kSmallChunk = 1000;
 // Collects the read errors the loads return.
 class RegisterTest : public ::testing::Test {
   protected:
-    std::string Folder() const { return kv4::WithBackslash(kv4::PathToUtf8(dir.path())); }
+    std::string Folder() const { return kv4::WithTrailingSeparator(kv4::PathToUtf8(dir.path())); }
     void Load(FieldRegister& reg, std::uint16_t year, const std::string& folder) {
         const kv4::ReadErrors errors = reg.LoadYear(year, folder, kSmallChunk);
         messages.insert(messages.end(), errors.begin(), errors.end());
@@ -143,7 +143,7 @@ TEST_F(RegisterTest, MissingOrUnusableFilesGiveAnEmptyRegisterWithoutMessage) {
         kv4test::TempDir folder;
         c.prepare(folder.path(), fields, works);
         FieldRegister reg;
-        Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2018, kv4::WithTrailingSeparator(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), c.fields) << c.what;
         EXPECT_EQ(reg.WorkCount(), c.works) << c.what;
     }
@@ -186,7 +186,7 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
         fs::create_symlink("/proc/self/mem", folder.path() / "ARB2017.DAT");
         kv4farm::WriteBytes(folder.path() / "SCHL2017.DAT", fields);
         FieldRegister reg;
-        Load(reg, 2017, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2017, kv4::WithTrailingSeparator(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 1);
         EXPECT_EQ(reg.WorkCount(), 0);
         EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei ARB2017.DAT"});
@@ -198,7 +198,7 @@ TEST_F(RegisterTest, ReadErrorsAreReportedWithTheBareFileName) {
         fs::create_symlink("/proc/self/mem", folder.path() / "SCHL2018.DAT");
         kv4farm::WriteBytes(folder.path() / "ARB2018.DAT", works);
         FieldRegister reg;
-        Load(reg, 2018, kv4::WithBackslash(kv4::PathToUtf8(folder.path())));
+        Load(reg, 2018, kv4::WithTrailingSeparator(kv4::PathToUtf8(folder.path())));
         EXPECT_EQ(reg.FieldCount(), 0);
         EXPECT_EQ(reg.WorkCount(), 1);
         EXPECT_EQ(messages, std::vector<std::string>{"Fehler beim Lesen der Datei SCHL2018.DAT"});
@@ -261,7 +261,7 @@ TEST_F(RegisterTest, FileLookupAndReading) {
                                               "fe");
     fs::create_directory(umlauts);
     kv4farm::WriteBytes(umlauts / "ARB2018.DAT", {9});
-    const std::string umlautFolder = kv4::WithBackslash(kv4::PathToUtf8(umlauts));
+    const std::string umlautFolder = kv4::WithTrailingSeparator(kv4::PathToUtf8(umlauts));
     EXPECT_NE(umlautFolder.find("H\xC3\xB6"
                                 "fe/"),
               std::string::npos);
@@ -529,7 +529,8 @@ TEST_F(RegisterTest, StreamedRunsAreTheRegistersRuns) {
 // ---- The index against the literal rules ----------------------------------
 
 // GetFieldWorks as the rules read, scanning from position 0.
-std::vector<WorkRecord> LiteralFieldWorks(const FieldRegister& reg, int index, bool includeOptional) {
+std::vector<WorkRecord> LiteralFieldWorks(const FieldRegister& reg, int index,
+                                          bool includeOptional) {
     std::vector<WorkRecord> list;
     if (index < 0 || index >= reg.FieldCount()) return list;
     const FieldRecord& f = reg.Fields()[index];
@@ -563,7 +564,8 @@ std::vector<WorkRecord> LiteralFieldWorks(const FieldRegister& reg, int index, b
 
 std::size_t LiteralSkip(const FieldRegister& reg, const FieldKey& k) {
     std::size_t i = 0;
-    while (i < reg.Works().size() && FieldKey{reg.Works()[i].FieldNo(), reg.Works()[i].SubNo()} < k) {
+    while (i < reg.Works().size() &&
+           FieldKey{reg.Works()[i].FieldNo(), reg.Works()[i].SubNo()} < k) {
         ++i;
     }
     return i;

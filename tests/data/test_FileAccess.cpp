@@ -9,16 +9,16 @@
 
 namespace {
 
-TEST(Records, WithBackslashAppendsThePlatformSeparatorOnce) {
+TEST(Records, WithTrailingSeparatorAppendsThePlatformSeparatorOnce) {
 #ifdef _WIN32
     const std::string sep = "\\";
 #else
     const std::string sep = "/";
 #endif
-    EXPECT_EQ(kv4::WithBackslash(""), "");
-    EXPECT_EQ(kv4::WithBackslash("daten"), "daten" + sep);
-    EXPECT_EQ(kv4::WithBackslash("daten" + sep), "daten" + sep);
-    EXPECT_EQ(kv4::WithBackslash(sep), sep);
+    EXPECT_EQ(kv4::WithTrailingSeparator(""), "");
+    EXPECT_EQ(kv4::WithTrailingSeparator("daten"), "daten" + sep);
+    EXPECT_EQ(kv4::WithTrailingSeparator("daten" + sep), "daten" + sep);
+    EXPECT_EQ(kv4::WithTrailingSeparator(sep), sep);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "data/Records.h"
 #include "data/ByteReader.h"
+#include "data/Records.h"
 #include "farmwriter/RecordWriter.h"
 
 namespace {

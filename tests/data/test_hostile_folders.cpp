@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "data/ByteReader.h"
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
-#include "support/HostileFolders.h"
+#include "data/FileAccess.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/HostileFolders.h"
 #include "support/TempDir.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -150,7 +150,7 @@ TEST_F(HostileFolderTest, RandomBytesFillWhatTheRecordsSay) {
     const StartUpResult r = RunStartUp(folder);
     EXPECT_TRUE(r.messages.empty());
     kv4::FieldRegister year;
-    EXPECT_TRUE(year.LoadYear(2018, kv4::WithBackslash(kv4::PathToUtf8(folder))).empty());
+    EXPECT_TRUE(year.LoadYear(2018, kv4::WithTrailingSeparator(kv4::PathToUtf8(folder))).empty());
     const auto listed =
         std::count_if(year.Fields().begin(), year.Fields().end(),
                       [](const kv4::FieldRecord& f) { return !(f.StatusBits() & 1); });

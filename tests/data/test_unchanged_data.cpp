@@ -14,8 +14,8 @@
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "farmwriter/DemoFarm.h"
-#include "support/HostileFolders.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/HostileFolders.h"
 #include "support/TempDir.h"
 
 namespace {

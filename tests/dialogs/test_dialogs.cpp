@@ -15,12 +15,13 @@
 #include <memory>
 #include <stdexcept>
 
-#include "dialogs/UFormInfo.h"
-#include "dialogs/Zugang.h"
+#include "dialogs/DataFolderDialog.h"
+#include "dialogs/NoticeDialog.h"
 #include "guisupport/GuiTestSupport.h"
 
-using kv4gui::TFZugang;
-using kv4gui::TTFormInfo;
+using kv4gui::DataFolderDialog;
+using kv4gui::NoticeDialog;
+using kv4guitest::Widget;
 
 namespace {
 
@@ -45,7 +46,7 @@ int ExecAnswered(QDialog& dialog, F answer, bool& exposed) {
 
 QListWidgetItem* ItemFor(QListWidget* list, const QString& path) {
     for (int i = 0; i < list->count(); ++i) {
-        if (kv4gui::TDirectoryListBox::ItemPath(list->item(i)) == path) return list->item(i);
+        if (kv4gui::FolderList::ItemPath(list->item(i)) == path) return list->item(i);
     }
     return nullptr;
 }
@@ -114,14 +115,14 @@ void TestDialogs::MakeTree() {
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
-// ---- TTFormInfo -------------------------------------------------------------
+// ---- NoticeDialog -------------------------------------------------------------
 
 void TestDialogs::infoNoticeLines() {
-    TTFormInfo info;
+    NoticeDialog info;
     QCOMPARE(info.windowTitle(), QStringLiteral("Informationen"));
-    QCOMPARE(info.Button1->text(), QStringLiteral("ok"));
+    QCOMPARE(Widget<QPushButton>(info, "okButton")->text(), QStringLiteral("ok"));
 
-    const QStringList lines = MemoLines(info.MemoInfo);
+    const QStringList lines = MemoLines(Widget<QPlainTextEdit>(info, "noticeText"));
     QCOMPARE(lines.size(), 42);
 
     // Opening lines and the closing notes exactly as they stand, line-end blanks included.
@@ -171,35 +172,40 @@ void TestDialogs::infoNoticeLines() {
 }
 
 void TestDialogs::infoShownFromTheTop() {
-    TTFormInfo info;
+    NoticeDialog info;
     QVERIFY(kv4guitest::ShowActive(info));
-    QScrollBar* bar = info.MemoInfo->verticalScrollBar();
+    QScrollBar* bar = Widget<QPlainTextEdit>(info, "noticeText")->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);  // the notice is longer than the box
     QCOMPARE(bar->value(), 0);
-    QCOMPARE(info.MemoInfo->cursorForPosition(QPoint(4, 4)).block().text(),
-             QStringLiteral("Sehr geehrter Nutzer,"));
+    QCOMPARE(
+        Widget<QPlainTextEdit>(info, "noticeText")->cursorForPosition(QPoint(4, 4)).block().text(),
+        QStringLiteral("Sehr geehrter Nutzer,"));
 
     // Shown again after scrolling down, it starts at the top again.
     bar->setValue(bar->maximum());
     info.hide();
     QVERIFY(kv4guitest::ShowActive(info));
     QCOMPARE(bar->value(), 0);
-    QCOMPARE(info.MemoInfo->cursorForPosition(QPoint(4, 4)).block().blockNumber(), 0);
+    QCOMPARE(Widget<QPlainTextEdit>(info, "noticeText")
+                 ->cursorForPosition(QPoint(4, 4))
+                 .block()
+                 .blockNumber(),
+             0);
 }
 
 void TestDialogs::infoCannotBeEdited() {
-    TTFormInfo info;
+    NoticeDialog info;
     QVERIFY(kv4guitest::ShowActive(info));
-    const QString before = info.MemoInfo->toPlainText();
-    info.MemoInfo->setFocus();
-    QTest::keyClicks(info.MemoInfo, QStringLiteral("xyz"));
-    QTest::keyClick(info.MemoInfo, Qt::Key_Return);
-    QTest::keyClick(info.MemoInfo, Qt::Key_Delete);
-    QTest::keyClick(info.MemoInfo, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClick(info.MemoInfo, Qt::Key_Backspace);
-    QTest::keyClick(info.MemoInfo, Qt::Key_X, Qt::ControlModifier);
-    QCOMPARE(info.MemoInfo->toPlainText(), before);
-    QVERIFY(info.MemoInfo->isReadOnly());
+    const QString before = Widget<QPlainTextEdit>(info, "noticeText")->toPlainText();
+    Widget<QPlainTextEdit>(info, "noticeText")->setFocus();
+    QTest::keyClicks(Widget<QPlainTextEdit>(info, "noticeText"), QStringLiteral("xyz"));
+    QTest::keyClick(Widget<QPlainTextEdit>(info, "noticeText"), Qt::Key_Return);
+    QTest::keyClick(Widget<QPlainTextEdit>(info, "noticeText"), Qt::Key_Delete);
+    QTest::keyClick(Widget<QPlainTextEdit>(info, "noticeText"), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(Widget<QPlainTextEdit>(info, "noticeText"), Qt::Key_Backspace);
+    QTest::keyClick(Widget<QPlainTextEdit>(info, "noticeText"), Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(Widget<QPlainTextEdit>(info, "noticeText")->toPlainText(), before);
+    QVERIFY(Widget<QPlainTextEdit>(info, "noticeText")->isReadOnly());
 }
 
 void TestDialogs::infoClosesWithOkOrCloseBox_data() {
@@ -210,13 +216,13 @@ void TestDialogs::infoClosesWithOkOrCloseBox_data() {
 
 void TestDialogs::infoClosesWithOkOrCloseBox() {
     QFETCH(bool, viaOk);
-    TTFormInfo info;
+    NoticeDialog info;
     bool exposed = false;
     const int result = ExecAnswered(
         info,
         [&info, viaOk] {
             if (viaOk) {
-                QTest::mouseClick(info.Button1, Qt::LeftButton);
+                QTest::mouseClick(Widget<QPushButton>(info, "okButton"), Qt::LeftButton);
             } else {
                 info.close();
             }
@@ -227,7 +233,7 @@ void TestDialogs::infoClosesWithOkOrCloseBox() {
     if (viaOk) QCOMPARE(result, int(QDialog::Accepted));
 }
 
-// ---- TFZugang ---------------------------------------------------------------
+// ---- DataFolderDialog ---------------------------------------------------------------
 
 void TestDialogs::setFolderOpensIt_data() {
     QTest::addColumn<QString>("given");     // below the tree; "/" prefix: absolute
@@ -251,31 +257,32 @@ void TestDialogs::setFolderOpensIt() {
     const auto inTree = [this](const QString& rel) {
         return rel.startsWith(u'/') ? rel : root_ + u'/' + rel;
     };
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(inTree(given));
     const QString folder = QDir::toNativeSeparators(inTree(expected));
-    QCOMPARE(dialog.GetFolder(), folder);
-    QCOMPARE(dialog.Edit1->text(), folder);
+    QCOMPARE(dialog.Folder(), folder);
+    QCOMPARE(Widget<QLineEdit>(dialog, "folderEdit")->text(), folder);
     QCOMPARE(QDir::currentPath(), inTree(expected));
-    QCOMPARE(kv4gui::TDirectoryListBox::ItemPath(dialog.DirectoryListBox1->currentItem()),
+    QCOMPARE(kv4gui::FolderList::ItemPath(
+                 Widget<kv4gui::FolderList>(dialog, "folderList")->currentItem()),
              inTree(expected));
 }
 
 void TestDialogs::emptyFolderKeepsTheStartFolder() {
     MakeTree();
     QVERIFY(QDir::setCurrent(root_ + QStringLiteral("/Gamma")));
-    TFZugang dialog;
+    DataFolderDialog dialog;
     QVERIFY(QDir::setCurrent(root_));  // later changes elsewhere do not move the list
     dialog.SetFolder(QString());
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
-    QCOMPARE(dialog.Edit1->text(), dialog.GetFolder());
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
+    QCOMPARE(Widget<QLineEdit>(dialog, "folderEdit")->text(), dialog.Folder());
 }
 
 void TestDialogs::listShowsPathAndSubfolders() {
     MakeTree();
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(root_);
-    QListWidget* list = dialog.DirectoryListBox1;
+    QListWidget* list = Widget<kv4gui::FolderList>(dialog, "folderList");
 
     QStringList texts;
     for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
@@ -293,49 +300,49 @@ void TestDialogs::listShowsPathAndSubfolders() {
 
 void TestDialogs::doubleClickOpensFolder() {
     MakeTree();
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(root_);
     QVERIFY(kv4guitest::ShowActive(dialog));
     const QString acker = root_ + QStringLiteral("/Äcker Daten");
 
-    QListWidgetItem* item = ItemFor(dialog.DirectoryListBox1, acker);
+    QListWidgetItem* item = ItemFor(Widget<kv4gui::FolderList>(dialog, "folderList"), acker);
     QVERIFY(item);
-    DoubleClick(dialog.DirectoryListBox1, item);
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(acker));
+    DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), item);
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(acker));
     QCOMPARE(QDir::currentPath(), acker);
-    // Edit1 shows the folder that was current before the double-click.
-    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(root_));
+    // folderEdit_ shows the folder that was current before the double-click.
+    QCOMPARE(Widget<QLineEdit>(dialog, "folderEdit")->text(), QDir::toNativeSeparators(root_));
 
     // Up again through the path part of the list.
-    item = ItemFor(dialog.DirectoryListBox1, root_);
+    item = ItemFor(Widget<kv4gui::FolderList>(dialog, "folderList"), root_);
     QVERIFY(item);
-    DoubleClick(dialog.DirectoryListBox1, item);
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), item);
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_));
     QCOMPARE(QDir::currentPath(), root_);
-    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(acker));
+    QCOMPARE(Widget<QLineEdit>(dialog, "folderEdit")->text(), QDir::toNativeSeparators(acker));
 
     // OK after the double-clicks: the folder opened last is the result.
-    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(dialog, "okButton"), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_));
 }
 
 void TestDialogs::doubleClickOnVanishedFolderShowsError() {
     MakeTree();
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(root_);
     QVERIFY(kv4guitest::ShowActive(dialog));
     const QString beta = root_ + QStringLiteral("/beta");
-    QListWidgetItem* item = ItemFor(dialog.DirectoryListBox1, beta);
+    QListWidgetItem* item = ItemFor(Widget<kv4gui::FolderList>(dialog, "folderList"), beta);
     QVERIFY(item);
     QVERIFY(QDir(beta).removeRecursively());
 
     kv4guitest::ScopedModalHook hook;
-    DoubleClick(dialog.DirectoryListBox1, item);
+    DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), item);
     QCOMPARE(hook.Seen().size(), std::size_t{1});
     QCOMPARE(hook.Seen()[0].title, QStringLiteral("KV_D_Bedarf"));
     QCOMPARE(hook.Seen()[0].text, QStringLiteral("Datei nicht gefunden."));
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_));
     QCOMPARE(QDir::currentPath(), root_);
 }
 
@@ -356,7 +363,7 @@ void TestDialogs::unopenableFolderThrows() {
     QFETCH(QString, given);
     QFETCH(QString, message);
     MakeTree();
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(root_ + QStringLiteral("/Gamma"));
     try {
         dialog.SetFolder(root_ + u'/' + given);
@@ -365,7 +372,7 @@ void TestDialogs::unopenableFolderThrows() {
         QCOMPARE(QString::fromUtf8(e.what()), message);
     }
     // Nothing moved.
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_ + QStringLiteral("/Gamma")));
     QCOMPARE(QDir::currentPath(), root_ + QStringLiteral("/Gamma"));
 }
 
@@ -399,17 +406,17 @@ void TestDialogs::everyCloseAccepts_data() {
 void TestDialogs::everyCloseAccepts() {
     QFETCH(int, way);
     MakeTree();
-    TFZugang dialog;
+    DataFolderDialog dialog;
     dialog.SetFolder(root_);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Kornavis Daten"));
-    QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("OK"));
+    QCOMPARE(Widget<QPushButton>(dialog, "okButton")->text(), QStringLiteral("OK"));
     bool exposed = false;
     const int result = ExecAnswered(
         dialog,
         [&dialog, way] {
             switch (way) {
                 case 0:
-                    QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                    QTest::mouseClick(Widget<QPushButton>(dialog, "okButton"), Qt::LeftButton);
                     break;
                 case 1:
                     dialog.close();
@@ -423,13 +430,13 @@ void TestDialogs::everyCloseAccepts() {
     QVERIFY(exposed);
     QCOMPARE(result, int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_));
 }
 
 void TestDialogs::driveListHoldsRootAndSelectsVolume() {
     MakeTree();
-    TFZugang dialog;
-    QComboBox* drives = dialog.DriveComboBox1;
+    DataFolderDialog dialog;
+    QComboBox* drives = Widget<QComboBox>(dialog, "driveCombo");
     QVERIFY(drives->count() >= 1);
     QCOMPARE(drives->itemText(0), QStringLiteral("/"));
 
@@ -446,13 +453,13 @@ void TestDialogs::driveListHoldsRootAndSelectsVolume() {
 
     dialog.SetFolder(QStringLiteral("/"));
     QCOMPARE(drives->currentIndex(), 0);
-    QCOMPARE(dialog.GetFolder(), QStringLiteral("/"));
+    QCOMPARE(dialog.Folder(), QStringLiteral("/"));
 }
 
 void TestDialogs::otherDriveSwitchesList() {
     MakeTree();
-    TFZugang dialog;
-    QComboBox* drives = dialog.DriveComboBox1;
+    DataFolderDialog dialog;
+    QComboBox* drives = Widget<QComboBox>(dialog, "driveCombo");
     // A volume mounted at <tree>/Gamma, so the test opens no folder outside its tree.
     const QString gamma = root_ + QStringLiteral("/Gamma");
     drives->addItem(QDir::toNativeSeparators(gamma), gamma);
@@ -464,23 +471,24 @@ void TestDialogs::otherDriveSwitchesList() {
 
     // Choosing the drive the list is on changes nothing.
     drives->setCurrentIndex(treeDrive);
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(acker));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(acker));
 
     drives->setCurrentIndex(gammaDrive);
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(gamma));
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(gamma));
     QCOMPARE(QDir::currentPath(), gamma);
-    QCOMPARE(dialog.Edit1->text(), QDir::toNativeSeparators(acker));  // a drive change leaves it
+    QCOMPARE(Widget<QLineEdit>(dialog, "folderEdit")->text(),
+             QDir::toNativeSeparators(acker));  // a drive change leaves it
 
     // Leaving the volume through the list shows the drive the list is on now.
     QVERIFY(kv4guitest::ShowActive(dialog));
-    QListWidgetItem* up = ItemFor(dialog.DirectoryListBox1, root_);
+    QListWidgetItem* up = ItemFor(Widget<kv4gui::FolderList>(dialog, "folderList"), root_);
     QVERIFY(up);
-    DoubleClick(dialog.DirectoryListBox1, up);
-    QCOMPARE(dialog.GetFolder(), QDir::toNativeSeparators(root_));
+    DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), up);
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(root_));
     QCOMPARE(drives->currentIndex(), treeDrive);
-    QListWidgetItem* down = ItemFor(dialog.DirectoryListBox1, gamma);
+    QListWidgetItem* down = ItemFor(Widget<kv4gui::FolderList>(dialog, "folderList"), gamma);
     QVERIFY(down);
-    DoubleClick(dialog.DirectoryListBox1, down);
+    DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), down);
     QCOMPARE(drives->currentIndex(), gammaDrive);
 }
 

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "ExportTestFiles.h"
-#include "data/Records.h"
 #include "data/FileAccess.h"
+#include "data/Records.h"
 #include "export/ExportRun.h"
 #include "export/WorksheetCsv.h"
-#include "reference/NutrientClasses.h"
 #include "farmwriter/DemoFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "reference/NutrientClasses.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

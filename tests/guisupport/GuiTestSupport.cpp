@@ -7,7 +7,7 @@
 #include <QTest>
 #include <utility>
 
-#include "app/StringGrid.h"
+#include "app/WorksheetView.h"
 
 namespace kv4guitest {
 
@@ -86,7 +86,7 @@ bool ShowActive(QWidget& window) {
     return QTest::qWaitForWindowActive(&window);
 }
 
-void ClickCell(kv4gui::TStringGrid* grid, int col, int row) {
+void ClickCell(kv4gui::WorksheetView* grid, int col, int row) {
     grid->scrollTo(grid->model()->index(row, col));
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       grid->CellRect(col, row).center());

@@ -1,21 +1,34 @@
 #pragma once
 // Helpers of the window tests: answering modal dialogs through the seam, and
 // real mouse clicks on grid cells.
+#include <QObject>
 #include <QString>
+#include <QtGlobal>
 #include <deque>
 #include <functional>
 #include <vector>
 
-#include "dialogs/Seams.h"
+#include "dialogs/ModalDialogs.h"
 
 class QDialog;
 class QWidget;
 
 namespace kv4gui {
-class TStringGrid;
+class WorksheetView;
 }
 
 namespace kv4guitest {
+
+// A widget of `window` by its object name, as a user finds it by its look.
+// The test stops with a message when there is none of that type.
+template <class T = QWidget>
+T* Widget(const QObject& window, const char* objectName) {
+    T* found = window.findChild<T*>(QString::fromLatin1(objectName));
+    if (found == nullptr)
+        qFatal("%s has no %s named %s", qPrintable(window.objectName()),
+               T::staticMetaObject.className(), objectName);
+    return found;
+}
 
 // A dialog as the hook saw it.
 struct SeenDialog {
@@ -66,6 +79,6 @@ int PressButton(QDialog& dialog, const QString& text);
 bool ShowActive(QWidget& window);
 
 // A left click at the centre of a cell, scrolled into view first.
-void ClickCell(kv4gui::TStringGrid* grid, int col, int row);
+void ClickCell(kv4gui::WorksheetView* grid, int col, int row);
 
 }  // namespace kv4guitest

@@ -49,11 +49,19 @@ PdfPage ReadPdfPage(const QString& pdf, int page) {
     PdfPage out;
     QXmlStreamReader xml(html);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto number = [&xml](const char* name) {
+            return xml.attributes().value(QLatin1String(name)).toDouble();
+        };
+        if (xml.name() == u"page") {
+            out.width = number("width");
+            out.height = number("height");
+        } else if (xml.name() == u"word") {
             PdfWord w;
-            w.xMin = xml.attributes().value(QStringLiteral("xMin")).toDouble();
-            w.yMin = xml.attributes().value(QStringLiteral("yMin")).toDouble();
-            w.xMax = xml.attributes().value(QStringLiteral("xMax")).toDouble();
+            w.xMin = number("xMin");
+            w.yMin = number("yMin");
+            w.xMax = number("xMax");
+            w.yMax = number("yMax");
             w.text = xml.readElementText();
             out.words.append(w);
         }

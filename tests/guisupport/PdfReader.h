@@ -5,16 +5,18 @@
 
 namespace kv4guitest {
 
-// A word of a PDF page with the top left corner of its box and its right
-// edge, in points.
+// A word of a PDF page with its box, in points.
 struct PdfWord {
     QString text;
     double xMin = 0;
     double yMin = 0;
     double xMax = 0;
+    double yMax = 0;
 };
 
 struct PdfPage {
+    double width = 0;
+    double height = 0;
     QList<PdfWord> words;
 
     // All words in one text: a text that runs into its neighbour still counts.

@@ -13,8 +13,8 @@
 
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
-#include "platform/Registry.h"
 #include "farmwriter/RecordWriter.h"
+#include "platform/Registry.h"
 #include "support/TempDir.h"
 
 namespace {

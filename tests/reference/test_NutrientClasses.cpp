@@ -10,8 +10,8 @@
 
 #include "data/ByteReader.h"
 #include "data/FileAccess.h"
-#include "reference/NutrientClasses.h"
 #include "farmwriter/RecordWriter.h"
+#include "reference/NutrientClasses.h"
 #include "support/TempDir.h"
 
 namespace {

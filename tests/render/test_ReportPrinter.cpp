@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <cmath>
 
 #include "app/Translations.h"
@@ -41,6 +42,25 @@ using kv4guitest::PdfPage;
 using kv4guitest::PdfPageCount;
 using kv4guitest::PdfWord;
 using kv4guitest::ReadPdfPage;
+
+// Words whose boxes overlap by 2 pt or more both ways, and words not wholly on
+// the page. Boxes span the font's ascent and descent, so the rows of 11 pt
+// text 11.5 pt apart touch by about a point with no ink meeting.
+QStringList Collisions(const PdfPage& page) {
+    QStringList out;
+    for (qsizetype i = 0; i < page.words.size(); ++i) {
+        const PdfWord& a = page.words[i];
+        if (a.xMin < 0 || a.yMin < 0 || a.xMax > page.width || a.yMax > page.height)
+            out << QStringLiteral("outside: ") + a.text;
+        for (qsizetype j = i + 1; j < page.words.size(); ++j) {
+            const PdfWord& b = page.words[j];
+            if (std::min(a.xMax, b.xMax) - std::max(a.xMin, b.xMin) >= 2 &&
+                std::min(a.yMax, b.yMax) - std::max(a.yMin, b.yMin) >= 2)
+                out << a.text + QStringLiteral(" / ") + b.text;
+        }
+    }
+    return out;
+}
 
 void UsePdf(QPrinter& printer, const QString& file) {
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -79,6 +99,9 @@ class TestReportPrinter : public QObject {
 
         QCOMPARE(PdfPageCount(pdf), 3);
         const QString info = PdfInfo(pdf);
+        QVERIFY2(info.contains(QStringLiteral("Düngebedarfsermittlung Stickstoff (N) 2018")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(kv4gui::ReportCreator()), qPrintable(info));
         const auto size =
             QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
                 .match(info);
@@ -88,7 +111,9 @@ class TestReportPrinter : public QObject {
         // Rows 1-43, 44-86, 87-100 (and the empty trailing row).
         const int firstRow[] = {1, 44, 87, 101};
         for (int page = 1; page <= 3; ++page) {
-            const QString text = ReadPdfPage(pdf, page).Text();
+            const PdfPage words = ReadPdfPage(pdf, page);
+            QCOMPARE(Collisions(words), QStringList());
+            const QString text = words.Text();
             for (const char* s : {"Betrieb:Hof Meyer",
                                   "Betr.Nr.: 4711",
                                   "Datum: 01.03.2018",
@@ -117,6 +142,7 @@ class TestReportPrinter : public QObject {
                 QCOMPARE(text.contains(QString::number(100 + r)), here);
             }
             QVERIFY2(!text.contains(QStringLiteral("QQ")), "columns 4 and 13-15 are not printed");
+            QVERIFY(text.contains(QStringLiteral("Seite %1 von 3").arg(page)));
             QVERIFY(!text.contains(QStringLiteral("Ertragserwartung")));
         }
 
@@ -134,7 +160,7 @@ class TestReportPrinter : public QObject {
         const int pw = printer.width();
         const QList<Place> places = {
             {QStringLiteral("Schlag"), kv4::ReportColumnStart(pw, 0), 442},
-            {QStringLiteral("Basis-"), kv4::ReportColumnStart(pw, 3), 442},
+            {QStringLiteral("Basis-"), kv4::ReportColumnStart(pw, 3), 394},
             {QStringLiteral("ertrag"), kv4::ReportColumnStart(pw, 3), 490},
             {QStringLiteral("Vorjahr"), kv4::ReportColumnStart(pw, 9), 490},
             {FieldName(1), kv4::ReportColumnStart(pw, 0), 586},
@@ -194,6 +220,54 @@ class TestReportPrinter : public QObject {
                                        {"Hof", "1", "heute"}));
         QCOMPARE(PdfPageCount(empty), 1);
         QVERIFY(ReadPdfPage(empty, 1).words.isEmpty());
+    }
+
+    // Words too wide for their column are set smaller, or cut with "…" when
+    // even 6 pt is too wide; figures stay whole.
+    void textsFitTheirColumns() {
+        if (!HavePoppler())
+            QSKIP("pdftotext/pdfinfo (poppler-utils) not installed: PDF output not checked");
+        kv4::Worksheet p = kv4::MakePWorksheet();
+        for (int r = 1; r <= 2; ++r) {
+            p.SetCell(kv4::pcol::Schlag, r, FieldName(r).toStdString());
+            p.SetCell(kv4::pcol::Frucht, r, "Winterweizen Elite-Qualität");
+            p.SetCell(kv4::pcol::Ha, r, "123,45");
+            p.SetCell(kv4::pcol::Bodenart, r, "sandiger L");
+            p.SetCell(kv4::pcol::Entzug, r, "  155");
+        }
+        p.SetCell(kv4::pcol::Frucht, 1,
+                  "Winterweizen Elite-Qualität nach Mais, pfluglos, Vertrag Mühle Schulte");
+        p.SetCell(kv4::pcol::Anmerkung, 1,
+                  "Gülle 20 m3 im Herbst, Kalkung geplant, Probe 2017 geschätzt, Grenze beachten");
+        const QString pdf = dir_.filePath(QStringLiteral("fit.pdf"));
+        QVERIFY(kv4gui::WriteReportPdf(pdf, p, kv4::ReportKind::P2O5, {"Hof", "1", "heute"}));
+        const QString info = PdfInfo(pdf);
+        QVERIFY2(info.contains(QStringLiteral("Düngebedarfsermittlung Phosphat (P2O5) 2018")) &&
+                     info.contains(kv4gui::ReportCreator()),
+                 qPrintable(info));
+        const PdfPage page = ReadPdfPage(pdf, 1);
+        QCOMPARE(Collisions(page), QStringList());
+        const QString text = page.Text();
+        for (const QString& s :
+             {QStringLiteral("Seite 1 von 1"), QStringLiteral("123,45"), QStringLiteral("155"),
+              QStringLiteral("sandiger L"), QStringLiteral("Winterweizen Elite-Qualität nach")})
+            QVERIFY2(text.contains(s), qPrintable(s));
+        QVERIFY(!text.contains(QStringLiteral("Schulte")) &&
+                !text.contains(QStringLiteral("beachten")));
+        // The remark ends in "…" before the rules' end, two column steps
+        // right of its start.
+        const PdfWord* remark = page.Find(QString::fromUtf8("Gülle"));
+        const PdfWord* ertrags = page.Find(QStringLiteral("Ertrags-"));
+        const PdfWord* erntereste = page.Find(QStringLiteral("Erntereste"));
+        QVERIFY(remark && ertrags && erntereste);
+        const double ruleEnd = remark->xMin + 2 * (erntereste->xMin - ertrags->xMin);
+        const PdfWord* cut = nullptr;
+        for (const PdfWord& w : page.words)
+            if (w.text.endsWith(QChar(0x2026)) && (!cut || w.xMax > cut->xMax)) cut = &w;
+        QVERIFY(cut);
+        QCOMPARE_LE(cut->xMax, ruleEnd);
+        QCOMPARE_GT(cut->xMax, ruleEnd - 20);
+        QCOMPARE(text.count(QChar(0x2026)), 2);
     }
 
     void unwritableOutputIsAnError() {

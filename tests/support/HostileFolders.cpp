@@ -372,7 +372,7 @@ std::vector<HostileFolder> HostileFolders() {
 
 StartUpResult RunStartUp(const fs::path& folder, YearReading reading) {
     StartUpResult result;
-    const std::string dataFolder = kv4::WithBackslash(kv4::PathToUtf8(folder));
+    const std::string dataFolder = kv4::WithTrailingSeparator(kv4::PathToUtf8(folder));
     kv4::FarmDigest& farm = result.digest;
     if (reading == YearReading::Streamed) {
         result.messages = kv4::LoadFarmYears(farm, dataFolder);

@@ -41,9 +41,9 @@ void WriteLargeFarmYear(const std::filesystem::path& folder, int year, int field
                               .crop = crop});
         for (int k = 0; k < kLargeFarmWorksPerField; ++k) {
             kv4farm::WorkSpec w{.fieldNo = static_cast<std::uint16_t>(f),
-                       .workType = 1,
-                       .date = {static_cast<std::uint8_t>(1 + pick(28)),
-                                static_cast<std::uint8_t>(1 + pick(12)), yearByte, 0}};
+                                .workType = 1,
+                                .date = {static_cast<std::uint8_t>(1 + pick(28)),
+                                         static_cast<std::uint8_t>(1 + pick(12)), yearByte, 0}};
             if (k == 0 || k == 1) {
                 w.nminMark = 1;
                 w.nutrient1 = real(5, 30);

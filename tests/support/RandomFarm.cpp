@@ -8,7 +8,8 @@ namespace kv4test {
 
 FarmData ToFarmData(const FarmSpec& spec) {
     FarmData farm;
-    kv4::FieldRegister* registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016, &farm.Year2015};
+    kv4::FieldRegister* registers[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
+                                       &farm.Year2015};
     for (int y = 0; y < 4; ++y) {
         registers[y]->LoadFromBytes(kv4farm::EncodeFields(spec.years[y].fields),
                                     kv4farm::EncodeWorks(spec.years[y].works));

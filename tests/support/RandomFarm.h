@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "data/Records.h"
+#include "farmwriter/RecordWriter.h"
 #include "reference/NutrientClasses.h"
 #include "support/FarmData.h"
-#include "farmwriter/RecordWriter.h"
 #include "worksheets/Fill.h"
 
 namespace kv4test {

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "data/Records.h"
 #include "data/FileAccess.h"
-#include "reference/NutrientClasses.h"
-#include "reference/CropTable.h"
+#include "data/Records.h"
 #include "farmwriter/DemoFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "reference/CropTable.h"
+#include "reference/NutrientClasses.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -131,10 +131,10 @@ struct CoreSheets {
 // The worksheets as the library fills them for the window.
 CoreSheets CoreFill(const QString& root, char separator) {
     kv4::NutrientClasses classes;
-    classes.LoadNutrientClasses(kv4::WithBackslash(root.toStdString()));
+    classes.LoadNutrientClasses(kv4::WithTrailingSeparator(root.toStdString()));
     kv4::FarmDigest farm;
     const kv4::ReadErrors errors = kv4::LoadFarmYears(
-        farm, kv4::WithBackslash((root + QStringLiteral("/Daten")).toStdString()));
+        farm, kv4::WithTrailingSeparator((root + QStringLiteral("/Daten")).toStdString()));
     QTest::qVerify(errors.empty(), "errors.empty()", "", __FILE__, __LINE__);
     CoreSheets s;
     kv4::FillWorksheets(farm, classes, s.n, s.p, separator);

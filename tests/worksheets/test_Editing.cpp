@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "reference/CropTable.h"
 #include "farmwriter/RecordWriter.h"
+#include "reference/CropTable.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"

@@ -33,7 +33,7 @@ void ExpectStreamedAsWhole(const std::string& folder) {
 }
 
 std::string Folder(const kv4test::TempDir& dir) {
-    return kv4::WithBackslash(kv4::PathToUtf8(dir.path()));
+    return kv4::WithTrailingSeparator(kv4::PathToUtf8(dir.path()));
 }
 
 // The year-by-year load from the files, whatever their order, takes exactly

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "support/RandomFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/RandomFarm.h"
 #include "support/TempDir.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -16,13 +16,13 @@
 namespace {
 
 using kv4::ncol::Ertragserwartung;
-using kv4test::FarmSpec;
 using kv4farm::FieldSpec;
+using kv4farm::WorkSpec;
+using kv4test::FarmSpec;
 using kv4test::kCrops;
 using kv4test::RandomFarm;
 using kv4test::ToClasses;
 using kv4test::ToFarmData;
-using kv4farm::WorkSpec;
 
 struct Sheets {
     kv4::Worksheet n = kv4::MakeNWorksheet();
@@ -362,7 +362,8 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
                        {Harvest(1, "Raps", 30)});
     // No 2015.
     kv4test::FarmData farm;
-    EXPECT_TRUE(kv4test::LoadFarmYears(farm, kv4::WithBackslash(dir.path().string())).empty());
+    EXPECT_TRUE(
+        kv4test::LoadFarmYears(farm, kv4::WithTrailingSeparator(dir.path().string())).empty());
     EXPECT_TRUE(farm.HasFields2018());
     EXPECT_EQ(farm.Year2018.FieldCount(), 1);
     EXPECT_EQ(farm.Year2017.FieldCount(), 2);
@@ -375,8 +376,9 @@ TEST(FillLoad, LoadsEachYearFromItsFiles) {
     EXPECT_EQ(s.n.Cells(Ertragserwartung, 1), "   35");
 
     kv4test::FarmData empty;
-    EXPECT_TRUE(kv4test::LoadFarmYears(empty, kv4::WithBackslash((dir.path() / "nichts").string()))
-                    .empty());
+    EXPECT_TRUE(
+        kv4test::LoadFarmYears(empty, kv4::WithTrailingSeparator((dir.path() / "nichts").string()))
+            .empty());
     EXPECT_FALSE(empty.HasFields2018());
 }
 
@@ -474,7 +476,7 @@ TEST(FillFastPath, EqualsLiteralFillOnRandomFarms) {
 
         // Every field's works, in the same order as the register hands out copies.
         const kv4::FieldRegister* years[] = {&farm.Year2018, &farm.Year2017, &farm.Year2016,
-                                          &farm.Year2015};
+                                             &farm.Year2015};
         kv4::FieldRecord rec;
         std::vector<kv4::WorkRecord> copies;
         std::vector<kv4::CollectedWork> refs;

@@ -8,6 +8,7 @@
 #include "worksheets/ReportLayout.h"
 
 namespace kv4 {
+
 namespace {
 
 constexpr int kPW = 6800;
@@ -66,11 +67,13 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
 
         const auto header = TextsAt(page, 250);
         ASSERT_EQ(header.size(), 1u);
-        EXPECT_EQ(header[0],
-                  (ReportText{1311, 250, 12,
-                              "Betrieb:Hof           Betr.Nr.: 1            Datum:  heute"}));
-        for (const ReportText& t : TextsAt(page, 442)) EXPECT_EQ(t.pointSize, 10) << t.text;
-        for (const ReportText& t : TextsAt(page, 490)) EXPECT_EQ(t.pointSize, 10) << t.text;
+        // The header line may take the width up to the rules' end.
+        EXPECT_EQ(
+            header[0],
+            (ReportText{1311, 250, 12, "Betrieb:Hof           Betr.Nr.: 1            Datum:  heute",
+                        ruleEnd - 1311, true}));
+        for (int y : {394, 442, 490})
+            for (const ReportText& t : TextsAt(page, y)) EXPECT_EQ(t.pointSize, 10) << t.text;
 
         // Rule under the headings, then one rule per row, L - 2 below its top.
         ASSERT_EQ(page.lines.size(), 44u);
@@ -80,7 +83,7 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
 
         const auto first = TextsAt(page, 586);
         ASSERT_FALSE(first.empty());
-        EXPECT_EQ(first[0], (ReportText{340, 586, 11, "0/1"}));
+        EXPECT_EQ(first[0], (ReportText{340, 586, 11, "0/1", 1311 - 340 - kColumnGap, true}));
         const auto last = TextsAt(page, 4618);
         ASSERT_FALSE(last.empty());
         EXPECT_EQ(last[0].text, "0/43");
@@ -88,26 +91,31 @@ TEST(ReportLayout, VerticalPositionsOfTheWorkedExample) {
     }
 }
 
+// Where a text stands and what it says, without the room it may take.
+ReportText Placed(const ReportText& t) { return {t.x, t.y, t.pointSize, t.text}; }
+
 TEST(ReportLayout, HeadingsAndPrintedColumns) {
     struct Case {
         ReportKind kind;
-        std::vector<ReportText> headings;             // y 442 and 490
+        std::vector<ReportText> headings;             // y 394, 442 and 490
         std::vector<std::pair<int, int>> rowColumns;  // x, worksheet column
     };
+    // The first line of a two-line heading stands a full step above its
+    // second: half a step apart the 10 pt lines would overlap.
     const std::vector<Case> cases = {
         {ReportKind::N,
          {{340, 442, 10, "Schlag"},
           {1311, 442, 10, "Frucht"},
           {2282, 442, 10, "ha"},
-          {2707, 442, 10, "Basis-"},
+          {2707, 394, 10, "Basis-"},
           {2707, 490, 10, "ertrag"},
-          {3132, 442, 10, "Ertrags-"},
+          {3132, 394, 10, "Ertrags-"},
           {3132, 490, 10, "erwartung"},
           {3557, 442, 10, "N-Sollwert"},
           {3982, 442, 10, "Zu-/Abschlag"},
           {4407, 442, 10, "N-Min"},
           {4832, 442, 10, "Humus"},
-          {5257, 442, 10, "organisch"},
+          {5257, 394, 10, "organisch"},
           {5257, 490, 10, "Vorjahr"},
           {5682, 442, 10, "Vorfrucht"},
           {6107, 442, 10, "N-Bedarf"}},
@@ -127,9 +135,9 @@ TEST(ReportLayout, HeadingsAndPrintedColumns) {
          {{340, 442, 10, "Schlag"},
           {1311, 442, 10, "Frucht"},
           {2282, 442, 10, "ha"},
-          {2707, 442, 10, "Ertrags-"},
+          {2707, 394, 10, "Ertrags-"},
           {2707, 490, 10, "erwartung"},
-          {3132, 442, 10, "Erntereste"},
+          {3132, 394, 10, "Erntereste"},
           {3132, 490, 10, "abgefahren"},
           {3557, 442, 10, "Gehalt"},
           {3982, 442, 10, "Bodenart"},
@@ -150,9 +158,9 @@ TEST(ReportLayout, HeadingsAndPrintedColumns) {
         SCOPED_TRACE(c.kind == ReportKind::N ? "N" : "P2O5");
         const ReportPages doc = LayoutReport(FilledSheet(c.kind, 3), c.kind, {}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 1u);
-        std::vector<ReportText> headings = TextsAt(doc.pages[0], 442);
-        const auto second = TextsAt(doc.pages[0], 490);
-        headings.insert(headings.end(), second.begin(), second.end());
+        std::vector<ReportText> headings;
+        for (int y : {394, 442, 490})
+            for (const ReportText& t : TextsAt(doc.pages[0], y)) headings.push_back(Placed(t));
         auto byPlace = [](const ReportText& a, const ReportText& b) {
             return std::tie(a.y, a.x) < std::tie(b.y, b.x);
         };
@@ -162,11 +170,59 @@ TEST(ReportLayout, HeadingsAndPrintedColumns) {
         EXPECT_EQ(headings, expected);
 
         // Row 2 prints exactly the listed columns, nothing of the others.
-        std::vector<ReportText> row = TextsAt(doc.pages[0], 586 + 96);
+        std::vector<ReportText> row;
+        for (const ReportText& t : TextsAt(doc.pages[0], 586 + 96)) row.push_back(Placed(t));
         std::vector<ReportText> want;
         for (auto [x, col] : c.rowColumns) want.push_back({x, 682, 11, std::to_string(col) + "/2"});
         std::sort(row.begin(), row.end(), byPlace);
         EXPECT_EQ(row, want);
+    }
+}
+
+// A text may take the room up to the next column's start, less the gap; the
+// last up to the rules' end. Only words may be cut, never figures.
+TEST(ReportLayout, RoomOfTheTextsAndWhichMayBeCut) {
+    struct Case {
+        ReportKind kind;
+        std::vector<int> maxWidths;  // row texts left to right
+        std::vector<int> cutColumns;
+    };
+    const std::vector<Case> cases = {
+        {ReportKind::N, {946, 946, 400, 400, 400, 400, 400, 400, 400, 400, 400, 400}, {0, 1}},
+        {ReportKind::P2O5, {946, 946, 400, 400, 400, 400, 400, 400, 400, 825}, {0, 1, 6, 9}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind == ReportKind::N ? "N" : "P2O5");
+        const ReportPage page =
+            LayoutReport(FilledSheet(c.kind, 1), c.kind, {}, kPW, kPH, kL).pages[0];
+        const auto row = TextsAt(page, 586);
+        ASSERT_EQ(row.size(), c.maxWidths.size());
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            EXPECT_EQ(row[k].maxWidth, c.maxWidths[k]) << row[k].text;
+            const int col = std::stoi(row[k].text);
+            EXPECT_EQ(row[k].mayCut, std::count(c.cutColumns.begin(), c.cutColumns.end(), col) == 1)
+                << row[k].text;
+        }
+    }
+}
+
+TEST(ReportLayout, TitleLineAndPageNumbersOnEveryPage) {
+    for (auto [kind, title, units, ruleEnd] :
+         {std::tuple{ReportKind::N, "Düngebedarfsermittlung Stickstoff (N) 2018",
+                     "N in kg/ha, Erträge in dt/ha", 6532},
+          std::tuple{ReportKind::P2O5, "Düngebedarfsermittlung Phosphat (P2O5) 2018",
+                     "P2O5 in kg/ha, Erträge in dt/ha", 6107}}) {
+        const ReportPages doc = LayoutReport(FilledSheet(kind, 100), kind, {}, kPW, kPH, kL);
+        ASSERT_EQ(doc.pages.size(), 3u);
+        for (int p = 0; p < 3; ++p) {
+            const ReportPage& page = doc.pages[static_cast<std::size_t>(p)];
+            EXPECT_EQ(page.title, title);
+            const std::vector<ReportText> want = {
+                {340, 100, 12, std::string(title) + "     " + units},
+                {ruleEnd, 100, 12, "Seite " + std::to_string(p + 1) + " von 3", 0, false,
+                 ReportAlign::Right}};
+            EXPECT_EQ(TextsAt(page, 100), want) << title;
+        }
     }
 }
 
@@ -176,7 +232,9 @@ TEST(ReportLayout, HeadingCellTextsComeFromTheWorksheet) {
     w.SetCell(ncol::BasisErtrag, 0, "ignored: two-line heading");
     const ReportPages doc = LayoutReport(w, ReportKind::N, {}, kPW, kPH, kL);
     std::vector<std::string> texts;
-    for (const ReportText& t : TextsAt(doc.pages[0], 442)) texts.push_back(t.text);
+    for (int y : {394, 442}) {
+        for (const ReportText& t : TextsAt(doc.pages[0], y)) texts.push_back(t.text);
+    }
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Bedarf kg/ha"), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Basis-"), texts.end());
     EXPECT_EQ(std::find(texts.begin(), texts.end(), "ignored: two-line heading"), texts.end());
@@ -214,7 +272,7 @@ TEST(ReportLayout, PageBreaks) {
             if (!rows.empty()) {
                 // The header and the headings repeat on every page.
                 EXPECT_EQ(TextsAt(page, 250).size(), 1u);
-                EXPECT_EQ(TextsAt(page, 442).size(), 12u);
+                EXPECT_EQ(TextsAt(page, 394).size() + TextsAt(page, 442).size(), 12u);
             }
         }
         EXPECT_EQ(trailingSeen, c.trailingPrinted);
@@ -228,23 +286,26 @@ TEST(ReportLayout, EmptyWorksheetGivesOneEmptyPage) {
         const ReportPages doc = LayoutReport(w, ReportKind::N, {"a", "b", "c"}, kPW, kPH, kL);
         ASSERT_EQ(doc.pages.size(), 1u) << rows;
         EXPECT_TRUE(doc.pages[0].texts.empty()) << rows;
+        EXPECT_EQ(doc.pages[0].title, "Düngebedarfsermittlung Stickstoff (N) 2018");
         EXPECT_TRUE(doc.pages[0].lines.empty()) << rows;
     }
     // The P2O5 worksheet of a start without fields: 4 empty ruled rows.
     const ReportPages doc = LayoutReport(MakePWorksheet(), ReportKind::P2O5, {}, kPW, kPH, kL);
     ASSERT_EQ(doc.pages.size(), 1u);
     EXPECT_EQ(doc.pages[0].lines.size(), 5u);
-    EXPECT_EQ(doc.pages[0].texts.size(), 1u + 11u);  // header line and headings
+    // Title line, page number, header line and headings.
+    EXPECT_EQ(doc.pages[0].texts.size(), 2u + 1u + 11u);
 }
 
-TEST(ReportLayout, LongRemarkIsNotClipped) {
+TEST(ReportLayout, LongRemarkKeepsItsTextAndMayBeCutAtTheRulesEnd) {
     Worksheet w = MakePWorksheet();
     const std::string remark(400, 'x');
     w.SetCell(pcol::Anmerkung, 1, remark + " Ende");
     const ReportPages doc = LayoutReport(w, ReportKind::P2O5, {}, kPW, kPH, kL);
     const auto row = TextsAt(doc.pages[0], 586);
     ASSERT_EQ(row.size(), 1u);
-    EXPECT_EQ(row[0], (ReportText{5257, 586, 11, remark + " Ende"}));
+    EXPECT_EQ(row[0],
+              (ReportText{5257, 586, 11, remark + " Ende", 6107 - 5257 - kColumnGap, true}));
     EXPECT_EQ(doc.pages[0].lines[1].x2, 6107);
 }
 
@@ -261,6 +322,9 @@ TEST(ReportLayout, SecondHeadingLineHalfStepRoundsToEven) {
         const auto second = TextsAt(doc.pages[0], y + c.H);
         ASSERT_EQ(second.size(), 3u) << "L " << c.L;
         EXPECT_EQ(second[0].text, "ertrag");
+        const auto first = TextsAt(doc.pages[0], y + c.H - c.L);
+        ASSERT_EQ(first.size(), 3u) << "L " << c.L;
+        EXPECT_EQ(first[0].text, "Basis-");
         EXPECT_EQ(doc.pages[0].lines[0].y1, y + c.H + c.L - 2) << "L " << c.L;
         EXPECT_EQ(PrintedRows(doc.pages[0])[0], "0/1");
         EXPECT_EQ(TextsAt(doc.pages[0], y + c.H + c.L)[0].text, "0/1") << "L " << c.L;

@@ -10,8 +10,8 @@
 
 namespace {
 
-using kv4test::FarmSpec;
 using kv4farm::WorkSpec;
+using kv4test::FarmSpec;
 
 struct H {
     int year;  // 1 = 2017, 2 = 2016, 3 = 2015

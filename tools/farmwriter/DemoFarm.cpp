@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/ByteReader.h"
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "farmwriter/RecordWriter.h"
 
 namespace {

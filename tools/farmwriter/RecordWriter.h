@@ -68,5 +68,4 @@ void WriteBytes(const std::filesystem::path& file, const std::vector<std::uint8_
 void WriteYear(const std::filesystem::path& folder, int year, const std::vector<FieldSpec>& fields,
                const std::vector<WorkSpec>& works);
 
-
 }  // namespace kv4farm

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "data/FileAccess.h"
 #include "data/FieldRegister.h"
+#include "data/FileAccess.h"
 #include "farmwriter/RecordWriter.h"
 #include "support/TempDir.h"
 
@@ -19,9 +19,9 @@ using kv4::FindDataFile;
 using kv4::PathFromUtf8;
 using kv4::PathToUtf8;
 using kv4::ReadFileBytes;
-using kv4::WithBackslash;
+using kv4::WithTrailingSeparator;
 
-TEST(WithBackslashWin, AppendsOneBackslashUnlessThereIsOne) {
+TEST(WithTrailingSeparatorWin, AppendsOneBackslashUnlessThereIsOne) {
     struct Case {
         const char* path;
         const char* expected;
@@ -42,7 +42,7 @@ TEST(WithBackslashWin, AppendsOneBackslashUnlessThereIsOne) {
          "cker\\"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(WithBackslash(c.path), c.expected) << "path: " << c.path;
+        EXPECT_EQ(WithTrailingSeparator(c.path), c.expected) << "path: " << c.path;
     }
 }
 
@@ -113,7 +113,7 @@ TEST(FindDataFileWin, OpensFilesBelowAFolderWithUmlauts) {
 
     // The register puts the data folder, with its backslash, before the name.
     kv4::FieldRegister register2018;
-    EXPECT_TRUE(register2018.LoadYear(2018, WithBackslash(folderUtf8)).empty());
+    EXPECT_TRUE(register2018.LoadYear(2018, WithTrailingSeparator(folderUtf8)).empty());
     ASSERT_EQ(register2018.FieldCount(), 1);
     EXPECT_EQ(register2018.Fields()[0].Name(), "G\xC3\xA4nseweide");
     EXPECT_EQ(register2018.WorkCount(), 0);

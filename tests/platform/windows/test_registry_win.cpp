@@ -134,7 +134,7 @@ TEST(RegistryWin, WholeTreeFromTheRootLastMatchWins) {
     // register uses it.
     const std::string folder = kv4::LocateDataFolder();
     EXPECT_EQ(folder, "E:\\Kornavis\\Daten");
-    EXPECT_EQ(kv4::WithBackslash(folder), "E:\\Kornavis\\Daten\\");
+    EXPECT_EQ(kv4::WithTrailingSeparator(folder), "E:\\Kornavis\\Daten\\");
 }
 
 }  // namespace

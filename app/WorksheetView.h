@@ -57,12 +57,12 @@ class WorksheetModel : public QAbstractTableModel {
     std::map<int, std::vector<CellNote>> notes_;
 };
 
-class TStringGrid : public QTableView {
+class WorksheetView : public QTableView {
     Q_OBJECT
   public:
     static constexpr int kDefaultRowHeight = 24;
 
-    explicit TStringGrid(kv4::Worksheet& sheet, QWidget* parent = nullptr);
+    explicit WorksheetView(kv4::Worksheet& sheet, QWidget* parent = nullptr);
 
     WorksheetModel& Model() { return *model_; }
     int ColCount() const;

@@ -9,13 +9,13 @@
 #include <functional>
 #include <memory>
 
-#include "app/StringGrid.h"
+#include "app/WorksheetView.h"
 #include "guisupport/GuiTestSupport.h"
 #include "worksheets/Worksheet.h"
 
-using kv4gui::TStringGrid;
+using kv4gui::WorksheetView;
 
-class TestStringGrid : public QObject {
+class TestWorksheetView : public QObject {
     Q_OBJECT
 
   private slots:
@@ -37,28 +37,28 @@ class TestStringGrid : public QObject {
 
   private:
     std::unique_ptr<kv4::Worksheet> sheet_;
-    std::unique_ptr<TStringGrid> grid_;
+    std::unique_ptr<WorksheetView> grid_;
 };
 
-void TestStringGrid::init() {
+void TestWorksheetView::init() {
     sheet_ = std::make_unique<kv4::Worksheet>(4, 4);
     for (int c = 0; c < 4; ++c) sheet_->SetCell(c, 0, "H" + std::to_string(c));
     for (int r = 1; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
             sheet_->SetCell(c, r, std::string(1, static_cast<char>('a' + c)) + std::to_string(r));
-    grid_ = std::make_unique<TStringGrid>(*sheet_);
+    grid_ = std::make_unique<WorksheetView>(*sheet_);
     grid_->SetColWidths(std::array{100, 60, 0, 20});
     grid_->Model().Refresh();
     grid_->resize(400, 300);
     QVERIFY(kv4guitest::ShowActive(*grid_));
 }
 
-void TestStringGrid::cleanup() {
+void TestWorksheetView::cleanup() {
     grid_.reset();
     sheet_.reset();
 }
 
-void TestStringGrid::startsOnFirstDataRow() {
+void TestWorksheetView::startsOnFirstDataRow() {
     QCOMPARE(grid_->Col(), 0);
     QCOMPARE(grid_->Row(), 1);
     QVERIFY(grid_->horizontalHeader()->isHidden());
@@ -67,8 +67,8 @@ void TestStringGrid::startsOnFirstDataRow() {
     QCOMPARE(grid_->selectionMode(), QAbstractItemView::SingleSelection);
 }
 
-void TestStringGrid::clickIsRaisedOnRelease() {
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+void TestWorksheetView::clickIsRaisedOnRelease() {
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     const QPoint centre = grid_->CellRect(1, 2).center();
     QTest::mousePress(grid_->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
     QCOMPARE(click.count(), 0);
@@ -90,8 +90,8 @@ void TestStringGrid::clickIsRaisedOnRelease() {
     QCOMPARE(grid_->Row(), 2);
 }
 
-void TestStringGrid::clickOnHeadingRowOrOutsideDoesNothing() {
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+void TestWorksheetView::clickOnHeadingRowOrOutsideDoesNothing() {
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     kv4guitest::ClickCell(grid_.get(), 1, 0);
     QCOMPARE(click.count(), 0);
     QCOMPARE(grid_->Row(), 1);
@@ -104,8 +104,8 @@ void TestStringGrid::clickOnHeadingRowOrOutsideDoesNothing() {
     QCOMPARE(grid_->Row(), 1);
 }
 
-void TestStringGrid::dragCannotReachHeadingRow() {
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+void TestWorksheetView::dragCannotReachHeadingRow() {
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     QWidget* viewport = grid_->viewport();
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, grid_->CellRect(0, 2).center());
     QTest::mouseMove(viewport, grid_->CellRect(0, 1).center());
@@ -115,8 +115,8 @@ void TestStringGrid::dragCannotReachHeadingRow() {
     QCOMPARE(click.count(), 1);
 }
 
-void TestStringGrid::keyboardMovesRaiseClick() {
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+void TestWorksheetView::keyboardMovesRaiseClick() {
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     grid_->setFocus();
     QTest::keyClick(grid_.get(), Qt::Key_Down);
     QCOMPARE(grid_->Row(), 2);
@@ -141,8 +141,8 @@ void TestStringGrid::keyboardMovesRaiseClick() {
     QCOMPARE(click.count(), before);
 }
 
-void TestStringGrid::setRowRaisesClickOnlyForAnotherRow() {
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+void TestWorksheetView::setRowRaisesClickOnlyForAnotherRow() {
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     kv4guitest::ClickCell(grid_.get(), 3, 1);
     QCOMPARE(click.count(), 1);
     grid_->SetRow(3);
@@ -157,7 +157,7 @@ void TestStringGrid::setRowRaisesClickOnlyForAnotherRow() {
     QCOMPARE(grid_->Row(), 3);
 }
 
-void TestStringGrid::cellRectAndWidths() {
+void TestWorksheetView::cellRectAndWidths() {
     QCOMPARE(grid_->ColWidth(0), 100);
     QCOMPARE(grid_->ColWidth(1), 60);
     QCOMPARE(grid_->ColWidth(2), 0);
@@ -166,9 +166,9 @@ void TestStringGrid::cellRectAndWidths() {
     // Cells are as wide and high as set; the grid line lies between them.
     const QRect cell = grid_->CellRect(1, 2);
     QCOMPARE(cell.width(), 60);
-    QCOMPARE(cell.height(), TStringGrid::kDefaultRowHeight);
+    QCOMPARE(cell.height(), WorksheetView::kDefaultRowHeight);
     QCOMPARE(cell.left(), 100 + 1);
-    QCOMPARE(cell.top(), 2 * (TStringGrid::kDefaultRowHeight + 1));
+    QCOMPARE(cell.top(), 2 * (WorksheetView::kDefaultRowHeight + 1));
     QCOMPARE(grid_->CellRect(3, 0).left(), 100 + 1 + 60 + 1);
     QCOMPARE(grid_->indexAt(cell.center()), grid_->model()->index(2, 1));
     QVERIFY(grid_->CellRect(9, 1).isNull());
@@ -178,7 +178,7 @@ void TestStringGrid::cellRectAndWidths() {
     QVERIFY(!grid_->isColumnHidden(2));
 }
 
-void TestStringGrid::headingRowLooksFixed() {
+void TestWorksheetView::headingRowLooksFixed() {
     const QModelIndex heading = grid_->model()->index(0, 1);
     const QModelIndex body = grid_->model()->index(1, 1);
     QVERIFY(!(grid_->model()->flags(heading) & Qt::ItemIsSelectable));
@@ -189,16 +189,16 @@ void TestStringGrid::headingRowLooksFixed() {
     QCOMPARE(heading.data().toString(), QStringLiteral("H1"));
 }
 
-void TestStringGrid::headingRowStaysAtEveryScrollPosition() {
+void TestWorksheetView::headingRowStaysAtEveryScrollPosition() {
     sheet_->SetRowCount(40);
     for (int r = 1; r < 40; ++r) sheet_->SetCell(0, r, "row " + std::to_string(r));
     grid_->Model().Refresh();
     QTest::qWait(0);  // the scroll bar takes its place
-    const int strip = TStringGrid::kDefaultRowHeight + 1;
+    const int strip = WorksheetView::kDefaultRowHeight + 1;
     const QRect top(grid_->viewport()->geometry().topLeft(),
                     QSize(grid_->viewport()->width(), strip));
     const QImage atStart = grid_->grab(top).toImage();
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     // The current cell always lies wholly below the heading strip.
     auto checkCurrentShown = [&] {
         const QRect cell = grid_->CellRect(grid_->Col(), grid_->Row());
@@ -235,7 +235,7 @@ void TestStringGrid::headingRowStaysAtEveryScrollPosition() {
     QCOMPARE(grid_->CellRect(0, 1).top(), strip);
 }
 
-void TestStringGrid::refreshAnnouncesOnce() {
+void TestWorksheetView::refreshAnnouncesOnce() {
     QSignalSpy changed(grid_->model(), &QAbstractItemModel::dataChanged);
     QSignalSpy reset(grid_->model(), &QAbstractItemModel::modelReset);
     // Nothing changed: nothing announced.
@@ -260,7 +260,7 @@ void TestStringGrid::refreshAnnouncesOnce() {
     QCOMPARE(grid_->RowCount(), 7);
 }
 
-void TestStringGrid::resetKeepsCurrentCell() {
+void TestWorksheetView::resetKeepsCurrentCell() {
     kv4guitest::ClickCell(grid_.get(), 1, 3);
     sheet_->SetRowCount(9);
     grid_->Model().Refresh();
@@ -274,12 +274,12 @@ void TestStringGrid::resetKeepsCurrentCell() {
     sheet_->SetRowCount(1);
     grid_->Model().Refresh();
     QCOMPARE(grid_->Row(), 0);
-    QSignalSpy click(grid_.get(), &TStringGrid::Click);
+    QSignalSpy click(grid_.get(), &WorksheetView::Click);
     grid_->SetRow(1);
     QCOMPARE(click.count(), 0);
 }
 
-void TestStringGrid::cellTextsAreUtf8() {
+void TestWorksheetView::cellTextsAreUtf8() {
     sheet_->SetCell(1, 1, "Zuckerrüben");
     sheet_->SetCell(1, 2,
                     std::string("R\xfc"
@@ -290,5 +290,5 @@ void TestStringGrid::cellTextsAreUtf8() {
     QVERIFY(!grid_->model()->index(4, 1).data().isValid());
 }
 
-QTEST_MAIN(TestStringGrid)
-#include "test_StringGrid.moc"
+QTEST_MAIN(TestWorksheetView)
+#include "test_WorksheetView.moc"

@@ -1,9 +1,9 @@
 // The worksheet editors of the main window: the cell editors of both
 // worksheets, the crop list, the surcharge strip and the recalculation that
-// follows an edit. Every cell text is changed by app/Editing and app/Recalc;
+// follows an edit. Every cell text is changed by the core's editing rules and recalculation;
 // this file only moves the editors and passes texts in and out.
 //
-// Leaving an editor is its focus loss (see TForm1::eventFilter). A click on
+// Leaving an editor is its focus loss (see MainWindow::eventFilter). A click on
 // the grid takes the focus before the grid moves its current cell, so the
 // write-back still sees the edited cell, and the click that follows opens
 // the editor over the new one.
@@ -13,33 +13,32 @@
 #include <string>
 #include <string_view>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
+#include "dialogs/ModalDialogs.h"
 #include "render/QtText.h"
 #include "worksheets/Editing.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
+
+namespace kv4gui {
 
 namespace {
 
 namespace ncol = kv4::ncol;
 namespace pcol = kv4::pcol;
 
-using kv4gui::ToQString;
-using kv4gui::ToStdString;
-
 // Announces the cells a handler changed when it ends, also when an error
 // ends it: a pass stopped by a bad cell has rewritten the rows before it.
 class ViewUpdate {
   public:
-    explicit ViewUpdate(TForm1& form) : form_(form) {}
+    explicit ViewUpdate(MainWindow& form) : form_(form) {}
     ~ViewUpdate() { form_.WorksheetsChanged(); }
     ViewUpdate(const ViewUpdate&) = delete;
     ViewUpdate& operator=(const ViewUpdate&) = delete;
 
   private:
-    TForm1& form_;
+    MainWindow& form_;
 };
 
 void OpenEditor(QLineEdit* editor, const std::string& text) {
@@ -83,33 +82,33 @@ const std::string kPropagationQuestion =
 
 }  // namespace
 
-void TForm1::RecalcWorksheets() {
+void MainWindow::RecalcWorksheets() {
     ViewUpdate update(*this);
     kv4::RecalcWorksheets(nSheet_, pSheet_, DecimalSeparator());
 }
 
-void TForm1::LayEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r) {
-    editorCells_[editor] = {grid, c, r};
+void MainWindow::LayEditorOver(QWidget* editor, WorksheetView* view, int c, int r) {
+    editorCells_[editor] = {view, c, r};
     PlaceEditor(editor);
 }
 
-void TForm1::PlaceEditor(QWidget* editor) {
+void MainWindow::PlaceEditor(QWidget* editor) {
     const EditorCell& at = editorCells_.at(editor);
-    const QRect cell = at.grid->CellRect(at.c, at.r);
-    if (editor == ComboBox2) {
+    const QRect cell = at.view->CellRect(at.c, at.r);
+    if (editor == cropChooser_) {
         // The list keeps its own size; its right edge lies 2 pixels right of
         // the cell's, so it covers the cells to the left of the "V".
-        editor->move(cell.x() + cell.width() + at.grid->x() - editor->width() + 2,
-                     cell.y() + at.grid->y() + 2);
+        editor->move(cell.x() + cell.width() + at.view->x() - editor->width() + 2,
+                     cell.y() + at.view->y() + 2);
     } else {
         // The cell rectangle in the grid's client area, moved by the grid's
         // place in the window, and 2 pixels wider and higher so that the
         // editor covers the cell's grid lines.
-        editor->setGeometry({cell.topLeft() + at.grid->pos(), cell.size() + QSize(2, 2)});
+        editor->setGeometry({cell.topLeft() + at.view->pos(), cell.size() + QSize(2, 2)});
     }
     // Scrolled under the heading row or out of the grid, the editor shows
     // only what lies over the grid's body.
-    const QRect body = at.grid->geometry().adjusted(0, at.grid->rowHeight(0), 0, 0);
+    const QRect body = at.view->geometry().adjusted(0, at.view->rowHeight(0), 0, 0);
     if (body.contains(editor->geometry())) {
         editor->clearMask();
     } else {
@@ -119,90 +118,88 @@ void TForm1::PlaceEditor(QWidget* editor) {
     }
 }
 
-void TForm1::StringGrid1Click() {
-    const int c = StringGrid1->Col();
-    const int r = StringGrid1->Row();
-    if (!StringGrid1->isVisible() || r == 0) return;
+void MainWindow::OnNCellChosen() {
+    const int c = nView_->Col();
+    const int r = nView_->Row();
+    if (!nView_->isVisible() || r == 0) return;
     // Row r of both worksheets is the same field.
-    StringGrid2->SetRow(r);
+    p2o5View_->SetRow(r);
 
     if (OpensNEditor(c)) {
-        LayEditorOver(EditN, StringGrid1, c, r);
-        OpenEditor(EditN, nSheet_.Cells(c, r));
+        LayEditorOver(nCellEditor_, nView_, c, r);
+        OpenEditor(nCellEditor_, nSheet_.Cells(c, r));
     } else if (c == ncol::V) {
         // Every opening starts without a crop: only a pick applies one.
-        ComboBox2->setCurrentIndex(-1);
-        LayEditorOver(ComboBox2, StringGrid1, c, r);
-        ComboBox2->show();
-        ComboBox2->setFocus();
+        cropChooser_->setCurrentIndex(-1);
+        LayEditorOver(cropChooser_, nView_, c, r);
+        cropChooser_->show();
+        cropChooser_->setFocus();
     }
 
     const kv4::PanelTexts panel = kv4::PanelTextsOfRow(nSheet_, r);
-    Edit3->setText(ToQString(panel.YieldStep));
-    Edit4->setText(ToQString(panel.SurchargeRate));
-    Edit5->setText(ToQString(panel.DeductionRate));
+    yieldStepEdit_->setText(ToQString(panel.YieldStep));
+    surchargeEdit_->setText(ToQString(panel.SurchargeRate));
+    deductionEdit_->setText(ToQString(panel.DeductionRate));
 }
 
-void TForm1::EditNChange() {
-    const int c = StringGrid1->Col();
-    FilterEditor(EditN, [c](const std::string& text) { return kv4::FilterNEditorText(c, text); });
+void MainWindow::FilterNEditor() {
+    const int c = nView_->Col();
+    FilterEditor(nCellEditor_,
+                 [c](const std::string& text) { return kv4::FilterNEditorText(c, text); });
 }
 
-void TForm1::EditNExit() {
+void MainWindow::CommitNEditor() {
     try {
-        kv4::WriteBackNCell(nSheet_, pSheet_, StringGrid1->Col(), StringGrid1->Row(),
-                            ToStdString(EditN->text()));
+        kv4::WriteBackNCell(nSheet_, pSheet_, nView_->Col(), nView_->Row(),
+                            ToStdString(nCellEditor_->text()));
     } catch (const kv4::ConversionError&) {
         // A correction that is not a number stays in its cell, the editor
         // stays open and nothing is recalculated; the error box tells why.
         WorksheetsChanged();
         throw;
     }
-    EditN->hide();
+    nCellEditor_->hide();
     RecalcWorksheets();
 }
 
-void TForm1::Button1Click() {
+void MainWindow::ApplyYieldStepAndRates() {
     kv4::StoreYieldStepAndRates(
-        nSheet_, StringGrid1->Row(),
-        {ToStdString(Edit3->text()), ToStdString(Edit4->text()), ToStdString(Edit5->text())});
+        nSheet_, nView_->Row(),
+        {ToStdString(yieldStepEdit_->text()), ToStdString(surchargeEdit_->text()),
+         ToStdString(deductionEdit_->text())});
     RecalcWorksheets();
 }
 
-void TForm1::ComboBox2Change() {
-    // Typed text selects nothing: only the list's index counts.
-}
-
-void TForm1::ComboBox2Click() {
+void MainWindow::OnCropPicked() {
     // The list holds the focus: handing it to the worksheet is leaving the
-    // list, so ComboBox2Exit applies the pick at once. (Hiding the list with
+    // list, so CommitCropChoice applies the pick at once. (Hiding the list with
     // the focus would pass it along the tab chain, into "Datum".)
     FocusWorksheet();
-    ComboBox2->hide();
+    cropChooser_->hide();
 }
 
-void TForm1::ComboBox2Exit() {
-    ComboBox2->hide();
-    const int r = StringGrid1->Row();
-    const int crop = ComboBox2->currentIndex();
+void MainWindow::CommitCropChoice() {
+    cropChooser_->hide();
+    const int r = nView_->Row();
+    const int crop = cropChooser_->currentIndex();
     if (const auto panel = kv4::ApplyCropChoice(nSheet_, pSheet_, r, crop, DecimalSeparator())) {
-        Edit3->setText(ToQString(panel->YieldStep));
-        Edit4->setText(ToQString(panel->SurchargeRate));
-        Edit5->setText(ToQString(panel->DeductionRate));
+        yieldStepEdit_->setText(ToQString(panel->YieldStep));
+        surchargeEdit_->setText(ToQString(panel->SurchargeRate));
+        deductionEdit_->setText(ToQString(panel->DeductionRate));
         // The row shows its new values while the question is open.
         WorksheetsChanged();
     }
     // Asked after every closing, also without a pick; "Ja" then carries nothing.
-    if (kv4gui::AskConfirmation(this, kPropagationQuestion))
+    if (AskConfirmation(this, kPropagationQuestion))
         kv4::PropagateCropChoice(nSheet_, pSheet_, r, crop);
     RecalcWorksheets();
 }
 
-void TForm1::StringGrid2Click() {
-    const int c = StringGrid2->Col();
-    const int r = StringGrid2->Row();
-    if (!StringGrid2->isVisible() || r == 0) return;
-    StringGrid1->SetRow(r);
+void MainWindow::OnP2O5CellChosen() {
+    const int c = p2o5View_->Col();
+    const int r = p2o5View_->Row();
+    if (!p2o5View_->isVisible() || r == 0) return;
+    nView_->SetRow(r);
 
     switch (c) {
         case pcol::Erntereste:
@@ -211,32 +208,35 @@ void TForm1::StringGrid2Click() {
             break;
         case pcol::Gehalt:
         case pcol::Entzug:
-            LayEditorOver(EditP, StringGrid2, c, r);
-            OpenEditor(EditP, pSheet_.Cells(c, r));
+            LayEditorOver(p2o5CellEditor_, p2o5View_, c, r);
+            OpenEditor(p2o5CellEditor_, pSheet_.Cells(c, r));
             break;
         case pcol::Anmerkung:
-            LayEditorOver(EditT, StringGrid2, c, r);
-            OpenEditor(EditT, pSheet_.Cells(c, r));
+            LayEditorOver(remarkEditor_, p2o5View_, c, r);
+            OpenEditor(remarkEditor_, pSheet_.Cells(c, r));
             break;
         default:
             break;
     }
 }
 
-void TForm1::EditPChange() {
-    const int c = StringGrid2->Col();
-    FilterEditor(EditP, [c](const std::string& text) { return kv4::FilterPEditorText(c, text); });
+void MainWindow::FilterP2O5Editor() {
+    const int c = p2o5View_->Col();
+    FilterEditor(p2o5CellEditor_,
+                 [c](const std::string& text) { return kv4::FilterPEditorText(c, text); });
 }
 
-void TForm1::EditPExit() {
+void MainWindow::CommitP2O5Editor() {
     // No recalculation, and the editor stays over its cell.
     ViewUpdate update(*this);
-    kv4::WriteBackPCell(pSheet_, StringGrid2->Col(), StringGrid2->Row(), ToStdString(EditP->text()),
-                        NutrientClassTable());
+    kv4::WriteBackPCell(pSheet_, p2o5View_->Col(), p2o5View_->Row(),
+                        ToStdString(p2o5CellEditor_->text()), NutrientClassTable());
 }
 
-void TForm1::EditTExit() {
-    if (StringGrid2->Col() != pcol::Anmerkung) return;
+void MainWindow::CommitRemark() {
+    if (p2o5View_->Col() != pcol::Anmerkung) return;
     ViewUpdate update(*this);
-    kv4::WriteBackRemark(pSheet_, StringGrid2->Row(), ToStdString(EditT->text()));
+    kv4::WriteBackRemark(pSheet_, p2o5View_->Row(), ToStdString(remarkEditor_->text()));
 }
+
+}  // namespace kv4gui

@@ -1,4 +1,4 @@
-#include "dialogs/Zugang.h"
+#include "dialogs/DataFolderDialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -20,7 +20,7 @@
 #include <stdexcept>
 
 #include "dialogs/DesignFont.h"
-#include "dialogs/Seams.h"
+#include "dialogs/ModalDialogs.h"
 
 namespace kv4gui {
 
@@ -107,19 +107,18 @@ std::string FolderErrorText(std::error_code error) {
     return "E/A-Fehler " + std::to_string(error.value());
 }
 
-TDirectoryListBox::TDirectoryListBox(QWidget* parent)
-    : QListWidget(parent), directory_(QDir::currentPath()) {
+FolderList::FolderList(QWidget* parent) : QListWidget(parent), directory_(QDir::currentPath()) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
     BuildList();
 }
 
-QString TDirectoryListBox::ItemPath(const QListWidgetItem* item) {
+QString FolderList::ItemPath(const QListWidgetItem* item) {
     return item ? item->data(kPathRole).toString() : QString();
 }
 
-void TDirectoryListBox::SetDirectory(const QString& folder) {
+void FolderList::SetDirectory(const QString& folder) {
     std::error_code error;
     if (folder.isEmpty()) {
         error = std::make_error_code(std::errc::no_such_file_or_directory);
@@ -139,7 +138,7 @@ void TDirectoryListBox::SetDirectory(const QString& folder) {
     emit DirectoryChanged();
 }
 
-void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void FolderList::mouseDoubleClickEvent(QMouseEvent* event) {
     QListWidget::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton) return;
     QListWidgetItem* item = itemAt(event->position().toPoint());
@@ -149,7 +148,7 @@ void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     OpenCurrent();
 }
 
-void TDirectoryListBox::OpenCurrent() {
+void FolderList::OpenCurrent() {
     const QListWidgetItem* item = currentItem();
     if (!item) return;
     try {
@@ -161,7 +160,7 @@ void TDirectoryListBox::OpenCurrent() {
     }
 }
 
-void TDirectoryListBox::BuildList() {
+void FolderList::BuildList() {
     // The folders from the root down to the current one.
     QStringList chain;
     QDir dir(directory_);
@@ -196,7 +195,7 @@ void TDirectoryListBox::BuildList() {
     scrollToItem(currentItem());
 }
 
-TFZugang::TFZugang(QWidget* parent) : QDialog(parent) {
+DataFolderDialog::DataFolderDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Kornavis Daten"));
@@ -204,48 +203,46 @@ TFZugang::TFZugang(QWidget* parent) : QDialog(parent) {
     setFixedSize(301, 297);
 
     // Created first so that it lies beneath the controls it frames.
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(8, 8, 289, 217);
+    bevel_ = new QFrame(this);
+    bevel_->setObjectName(QStringLiteral("bevel"));
+    bevel_->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    bevel_->setGeometry(8, 8, 289, 217);
 
-    Label1 = new QLabel(QStringLiteral("Datenordner:"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(24, 20);
-    Label1->adjustSize();
+    folderLabel_ = new QLabel(QStringLiteral("Datenordner:"), this);
+    folderLabel_->setObjectName(QStringLiteral("folderLabel"));
+    folderLabel_->move(24, 20);
+    folderLabel_->adjustSize();
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setGeometry(24, 40, 257, 21);
-    Edit1->setReadOnly(true);
+    folderEdit_ = new QLineEdit(this);
+    folderEdit_->setObjectName(QStringLiteral("folderEdit"));
+    folderEdit_->setGeometry(24, 40, 257, 21);
+    folderEdit_->setReadOnly(true);
 
-    DirectoryListBox1 = new TDirectoryListBox(this);
-    DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-    DirectoryListBox1->setGeometry(24, 72, 257, 113);
+    folderList_ = new FolderList(this);
+    folderList_->setObjectName(QStringLiteral("folderList"));
+    folderList_->setGeometry(24, 72, 257, 113);
 
-    Label2 = new QLabel(QStringLiteral("Laufwerk:"), this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(32, 196);
-    Label2->adjustSize();
+    driveLabel_ = new QLabel(QStringLiteral("Laufwerk:"), this);
+    driveLabel_->setObjectName(QStringLiteral("driveLabel"));
+    driveLabel_->move(32, 196);
+    driveLabel_->adjustSize();
 
-    DriveComboBox1 = new QComboBox(this);
-    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(112, 192, 161, 19);
+    driveCombo_ = new QComboBox(this);
+    driveCombo_->setObjectName(QStringLiteral("driveCombo"));
+    driveCombo_->setGeometry(112, 192, 161, 19);
     FillDrives();
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
-                              QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(192, 268, 75, 25);
-    BitBtn1->setDefault(true);
+    okButton_ = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                                QStringLiteral("OK"), this);
+    okButton_->setObjectName(QStringLiteral("okButton"));
+    okButton_->setGeometry(192, 268, 75, 25);
+    okButton_->setDefault(true);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(DirectoryListBox1, &TDirectoryListBox::DblClick, this,
-            &TFZugang::DirectoryListBox1DblClick);
+    connect(okButton_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(folderList_, &FolderList::DblClick, this, &DataFolderDialog::OnFolderDoubleClicked);
     // A folder opened in the list may lie on another volume.
-    connect(DirectoryListBox1, &TDirectoryListBox::DirectoryChanged, this,
-            &TFZugang::ShowListDrive);
-    connect(DriveComboBox1, &QComboBox::currentIndexChanged, this, &TFZugang::DriveComboBox1Change);
+    connect(folderList_, &FolderList::DirectoryChanged, this, &DataFolderDialog::ShowListDrive);
+    connect(driveCombo_, &QComboBox::currentIndexChanged, this, &DataFolderDialog::OpenChosenDrive);
     ShowListDrive();
 
     if (const QScreen* screen = this->screen()) {
@@ -253,37 +250,37 @@ TFZugang::TFZugang(QWidget* parent) : QDialog(parent) {
     }
 }
 
-void TFZugang::SetFolder(const QString& folder) {
-    if (!folder.isEmpty()) DirectoryListBox1->SetDirectory(folder);
-    Edit1->setText(GetFolder());
+void DataFolderDialog::SetFolder(const QString& folder) {
+    if (!folder.isEmpty()) folderList_->SetDirectory(folder);
+    folderEdit_->setText(Folder());
     ShowListDrive();
 }
 
-QString TFZugang::GetFolder() const {
-    return QDir::toNativeSeparators(DirectoryListBox1->Directory());
+QString DataFolderDialog::Folder() const {
+    return QDir::toNativeSeparators(folderList_->Directory());
 }
 
-void TFZugang::DirectoryListBox1DblClick() { Edit1->setText(GetFolder()); }
+void DataFolderDialog::OnFolderDoubleClicked() { folderEdit_->setText(Folder()); }
 
-void TFZugang::DriveComboBox1Change() {
-    const int chosen = DriveComboBox1->currentIndex();
-    if (chosen < 0 || chosen == DriveIndexOf(DirectoryListBox1->Directory())) return;
-    QString root = DriveComboBox1->itemData(chosen).toString();
+void DataFolderDialog::OpenChosenDrive() {
+    const int chosen = driveCombo_->currentIndex();
+    if (chosen < 0 || chosen == DriveIndexOf(folderList_->Directory())) return;
+    QString root = driveCombo_->itemData(chosen).toString();
 #ifdef _WIN32
     // "D:" opens the folder that is current on drive D.
     root = root.left(2);
 #endif
     try {
-        DirectoryListBox1->SetDirectory(root);
+        folderList_->SetDirectory(root);
     } catch (const std::exception& e) {
         ShowListDrive();
         ShowStandardError(this, e.what());
     }
 }
 
-void TFZugang::reject() { accept(); }
+void DataFolderDialog::reject() { accept(); }
 
-void TFZugang::FillDrives() {
+void DataFolderDialog::FillDrives() {
     QStringList roots;
 #ifdef _WIN32
     for (const QFileInfo& drive : QDir::drives()) roots << drive.absolutePath();
@@ -298,14 +295,14 @@ void TFZugang::FillDrives() {
     roots.removeDuplicates();
     std::sort(roots.begin(), roots.end());
 #endif
-    for (const QString& root : roots) DriveComboBox1->addItem(QDir::toNativeSeparators(root), root);
+    for (const QString& root : roots) driveCombo_->addItem(QDir::toNativeSeparators(root), root);
 }
 
-int TFZugang::DriveIndexOf(const QString& folder) const {
+int DataFolderDialog::DriveIndexOf(const QString& folder) const {
     int best = -1;
     qsizetype bestLength = -1;
-    for (int i = 0; i < DriveComboBox1->count(); ++i) {
-        const QString root = DriveComboBox1->itemData(i).toString();
+    for (int i = 0; i < driveCombo_->count(); ++i) {
+        const QString root = driveCombo_->itemData(i).toString();
         if (root.size() > bestLength && IsOnVolume(folder, root)) {
             best = i;
             bestLength = root.size();
@@ -314,9 +311,9 @@ int TFZugang::DriveIndexOf(const QString& folder) const {
     return best;
 }
 
-void TFZugang::ShowListDrive() {
-    const QSignalBlocker blocker(DriveComboBox1);
-    DriveComboBox1->setCurrentIndex(DriveIndexOf(DirectoryListBox1->Directory()));
+void DataFolderDialog::ShowListDrive() {
+    const QSignalBlocker blocker(driveCombo_);
+    driveCombo_->setCurrentIndex(DriveIndexOf(folderList_->Directory()));
 }
 
 }  // namespace kv4gui

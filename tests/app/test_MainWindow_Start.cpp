@@ -18,21 +18,22 @@
 #include <memory>
 #include <string>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "data/Records.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
 #include "data/FileAccess.h"
-#include "dialogs/UFormInfo.h"
-#include "dialogs/Zugang.h"
-#include "guisupport/GuiTestSupport.h"
-#include "reference/NutrientClasses.h"
+#include "data/Records.h"
+#include "dialogs/DataFolderDialog.h"
+#include "dialogs/NoticeDialog.h"
 #include "farmwriter/DemoFarm.h"
 #include "farmwriter/RecordWriter.h"
+#include "guisupport/GuiTestSupport.h"
+#include "reference/NutrientClasses.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
 
 using kv4guitest::ScopedModalHook;
+using kv4guitest::Widget;
 namespace fs = std::filesystem;
 
 namespace {
@@ -73,7 +74,7 @@ std::map<QString, QByteArray> Snapshot(const QString& folder) {
 }
 
 // The grid as the user sees it: the text of every cell.
-QString Shown(kv4gui::TStringGrid* grid, int col, int row) {
+QString Shown(kv4gui::WorksheetView* grid, int col, int row) {
     return grid->model()->index(row, col).data(Qt::DisplayRole).toString();
 }
 
@@ -116,7 +117,8 @@ class TestStartup : public QObject {
     QString originalFolder_;
     std::unique_ptr<QTemporaryDir> temp_;
     std::unique_ptr<ScopedModalHook> hook_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
 };
 
 void TestStartup::initTestCase() { originalFolder_ = QDir::currentPath(); }
@@ -148,10 +150,11 @@ void TestStartup::PointRegistryAt(const QString& folder) {
 
 void TestStartup::Start(const QString& startFolder, int dialogs) {
     QVERIFY(QDir::setCurrent(startFolder));
-    form_ = std::make_unique<TForm1>();
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
     form_->resize(kClientWidth, kClientHeight);
     form_->show();
-    // FormShow runs in one go from the event loop after the first showing.
+    form_->Start();
     QTRY_COMPARE(static_cast<int>(hook_->Seen().size()), dialogs);
     QCOMPARE(hook_->Pending(), 0);
 }
@@ -164,24 +167,25 @@ void TestStartup::noticeFirstThenFolderDialog() {
     hook_->Respond([&](QDialog& dialog) {
         order << QStringLiteral("info");
         // Nothing of the farm is known while the notice is up.
-        auto* info = qobject_cast<kv4gui::TTFormInfo*>(&dialog);
+        auto* info = qobject_cast<kv4gui::NoticeDialog*>(&dialog);
         if (!info) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
                                                        : QStringLiteral("not owned"));
-        if (!form_->findChildren<kv4gui::TFZugang*>().isEmpty()) order << QStringLiteral("early");
+        if (!form_->findChildren<kv4gui::DataFolderDialog*>().isEmpty())
+            order << QStringLiteral("early");
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
         return kv4guitest::PressButton(dialog, QStringLiteral("ok"));
     });
     hook_->Respond([&](QDialog& dialog) {
         order << QStringLiteral("folder");
-        auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
-        if (!zugang) return -1;
+        auto* folderDialog = qobject_cast<kv4gui::DataFolderDialog*>(&dialog);
+        if (!folderDialog) return -1;
         order << (dialog.parentWidget() == form_.get() ? QStringLiteral("owned")
                                                        : QStringLiteral("not owned"));
         // The registry's folder is offered; nothing is loaded before OK.
-        order << zugang->Edit1->text();
+        order << Widget<QLineEdit>(*folderDialog, "folderEdit")->text();
         if (form_->NSheet().RowCount() != 2) order << QStringLiteral("loaded");
-        QTest::mouseClick(zugang->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Widget<QPushButton>(*folderDialog, "okButton"), Qt::LeftButton);
         return dialog.result();
     });
     Start(temp_->path(), 2);
@@ -191,7 +195,7 @@ void TestStartup::noticeFirstThenFolderDialog() {
              (QStringList{QStringLiteral("info"), QStringLiteral("owned"), QStringLiteral("folder"),
                           QStringLiteral("owned"), Native(daten)}));
     // The confirmed folder, with a separator, and the process inside it.
-    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder()), Native(daten) + QDir::separator());
     QCOMPARE(QDir::currentPath(), QDir(daten).canonicalPath());
     QVERIFY(form_->NSheet().RowCount() > 2);
 }
@@ -205,7 +209,7 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The fill of the core on the same farm, with the nutrient class table
     // of the start-up folder.
     kv4::FarmDigest farm;
-    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(daten.toStdString())).empty());
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithTrailingSeparator(daten.toStdString())).empty());
     kv4::NutrientClasses classes;
     classes.LoadNutrientClasses(temp_->path().toStdString());
     QVERIFY(!classes.Records().empty());
@@ -222,8 +226,8 @@ void TestStartup::normalStartFillsBothWorksheets() {
     const kv4::Worksheet& shownP = form_->PSheet();
     QCOMPARE(shownN.RowCount(), listed + 2);
     QCOMPARE(shownP.RowCount(), listed + 2);
-    QCOMPARE(form_->StringGrid1->model()->rowCount(), listed + 2);
-    QCOMPARE(form_->StringGrid2->model()->rowCount(), listed + 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->model()->rowCount(), listed + 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->model()->rowCount(), listed + 2);
     for (int r = 0; r < shownN.RowCount(); ++r) {
         for (int c = 0; c < kv4::ncol::Count; ++c)
             QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
@@ -233,8 +237,8 @@ void TestStartup::normalStartFillsBothWorksheets() {
 
     // What the grids show: the first field, its "V" cell, the area with the
     // regional decimal comma; the result columns wait for the first change.
-    auto* g1 = form_->StringGrid1;
-    auto* g2 = form_->StringGrid2;
+    auto* g1 = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    auto* g2 = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
     QCOMPARE(Shown(g1, kv4::ncol::Schlag, 1), QStringLiteral("Am Wald"));
     QCOMPARE(Shown(g1, kv4::ncol::V, 1), QStringLiteral("V"));
     QVERIFY(Shown(g1, kv4::ncol::Ha, 1).contains(QLatin1Char(',')));
@@ -255,8 +259,8 @@ void TestStartup::normalStartFillsBothWorksheets() {
     // The N view: its grid fills the area between the strips.
     QVERIFY(g1->isVisible());
     QVERIFY(!g2->isVisible());
-    QVERIFY(form_->Panel3->isVisible());
-    QVERIFY(!form_->EditT->isVisible());
+    QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
+    QVERIFY(!Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
     QCOMPARE(g1->geometry(), QRect(0, 57, kClientWidth, kClientHeight - 57 - 90));
 }
 
@@ -329,12 +333,14 @@ void TestStartup::yieldSourcesOnTheExpectationCells() {
                              .replace(QLatin1Char(','), sep);
     const QColor tint = kv4gui::WorksheetModel::WarningBrush().color();
     struct Grid {
-        kv4gui::TStringGrid* grid;
+        kv4gui::WorksheetView* grid;
         int col;
     };
-    for (const Grid& g : {Grid{form_->StringGrid1, kv4::ncol::Ertragserwartung},
-                          Grid{form_->StringGrid2, kv4::pcol::Ertragserwartung}}) {
-        if (!g.grid->isVisible()) QTest::mouseClick(form_->Button4, Qt::LeftButton);
+    for (const Grid& g :
+         {Grid{Widget<kv4gui::WorksheetView>(*form_, "nView"), kv4::ncol::Ertragserwartung},
+          Grid{Widget<kv4gui::WorksheetView>(*form_, "p2o5View"), kv4::pcol::Ertragserwartung}}) {
+        if (!g.grid->isVisible())
+            QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
         QVERIFY(g.grid->isVisible());
         QAbstractItemModel* model = g.grid->model();
         QCOMPARE(model->index(1, g.col).data(Qt::ToolTipRole).toString(), wheat);
@@ -393,12 +399,13 @@ void TestStartup::noFieldsFor2018() {
     QCOMPARE(form_->NSheet().RowCount(), 2);
     QCOMPARE(form_->PSheet().RowCount(), 5);
     QVERIFY(form_->NSheet().Cells(kv4::ncol::Schlag, 1).empty());
-    QCOMPARE(form_->StringGrid1->geometry(), QRect(8, 177, 1057, 256));
-    QCOMPARE(form_->StringGrid2->geometry(), QRect(0, 132, 1065, 197));
-    QVERIFY(form_->StringGrid1->isVisible());
-    QVERIFY(form_->StringGrid2->isVisible());
-    QVERIFY(form_->Panel3->isVisible());
-    QVERIFY(form_->EditT->isVisible());
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->geometry(), QRect(8, 177, 1057, 256));
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->geometry(),
+             QRect(0, 132, 1065, 197));
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
+    QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
+    QVERIFY(Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
 }
 
 void TestStartup::registryErrorStillOpensTheDialog_data() {
@@ -425,33 +432,33 @@ void TestStartup::registryErrorStillOpensTheDialog() {
         return kv4guitest::PressButton(dialog, QStringLiteral("OK"));
     });
     hook_->Respond([&](QDialog& dialog) {
-        auto* zugang = qobject_cast<kv4gui::TFZugang*>(&dialog);
-        if (!zugang) return -1;
-        offered = zugang->Edit1->text();
-        QListWidget* list = zugang->DirectoryListBox1;
+        auto* folderDialog = qobject_cast<kv4gui::DataFolderDialog*>(&dialog);
+        if (!folderDialog) return -1;
+        offered = Widget<QLineEdit>(*folderDialog, "folderEdit")->text();
+        QListWidget* list = Widget<kv4gui::FolderList>(*folderDialog, "folderList");
         const auto items = list->findItems(QStringLiteral("Daten"), Qt::MatchExactly);
         if (items.size() != 1) return -1;
         list->scrollToItem(items.front());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                            list->visualItemRect(items.front()).center());
-        QTest::mouseClick(zugang->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Widget<QPushButton>(*folderDialog, "okButton"), Qt::LeftButton);
         return dialog.result();
     });
     Start(temp_->path(), 3);
     if (QTest::currentTestFailed()) return;
 
     const auto& seen = hook_->Seen();
-    QCOMPARE(seen[0].className, QStringLiteral("kv4gui::TTFormInfo"));
+    QCOMPARE(seen[0].className, QStringLiteral("kv4gui::NoticeDialog"));
     QCOMPARE(seen[1].title, QStringLiteral("KV_D_Bedarf"));
     QCOMPARE(seen[1].text, error);
     QCOMPARE(seen[1].icon, static_cast<int>(QMessageBox::Critical));
-    QCOMPARE(seen[2].className, QStringLiteral("kv4gui::TFZugang"));
+    QCOMPARE(seen[2].className, QStringLiteral("kv4gui::DataFolderDialog"));
     QCOMPARE(offered, Native(temp_->path()));
     // The farm picked in the dialog is loaded as on a normal start.
-    QCOMPARE(Q(form_->DataFolder), Native(daten) + QDir::separator());
+    QCOMPARE(Q(form_->DataFolder()), Native(daten) + QDir::separator());
     QVERIFY(form_->NSheet().RowCount() > 2);
-    QVERIFY(form_->StringGrid1->isVisible());
-    QVERIFY(!form_->StringGrid2->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
+    QVERIFY(!Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
 }
 
 // Each read error in its own box as soon as its year is read: the error of
@@ -500,4 +507,4 @@ void TestStartup::readErrorsAreShownAsTheFilesAreRead() {
 }
 
 QTEST_MAIN(TestStartup)
-#include "test_UKV4_N_Bedarf_Start.moc"
+#include "test_MainWindow_Start.moc"

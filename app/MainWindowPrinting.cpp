@@ -4,12 +4,14 @@
 #include <QPrinter>
 #include <algorithm>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
+#include "dialogs/ModalDialogs.h"
 #include "render/QtText.h"
 #include "render/ReportPrinter.h"
 #include "worksheets/ReportLayout.h"
+
+namespace kv4gui {
 
 namespace {
 
@@ -39,42 +41,44 @@ kv4::ReportPages PagesToPrint(const QPrinter& printer, const kv4::ReportPages& r
 
 }  // namespace
 
-void TForm1::Btn_PrintClick() {
+void MainWindow::PrintShownWorksheet() {
     // The visible worksheet is printed. Its own flag decides, not whether it
     // is on screen: before the first switch both grids count as visible, and
     // then it is the N report.
-    const bool nReport = !StringGrid1->isHidden();
+    const bool nReport = !nView_->isHidden();
     const kv4::Worksheet& sheet = nReport ? nSheet_ : pSheet_;
     const kv4::ReportKind kind = nReport ? kv4::ReportKind::N : kv4::ReportKind::P2O5;
-    const kv4::ReportHeader header{kv4gui::ToStdString(ED_Betriebsname->text()),
-                                   kv4gui::ToStdString(ED_Betriebsnummer->text()),
-                                   kv4gui::ToStdString(ED_Datum->text())};
+    const kv4::ReportHeader header{ToStdString(farmNameEdit_->text()),
+                                   ToStdString(farmNumberEdit_->text()),
+                                   ToStdString(dateEdit_->text())};
 
     QPrinter printer(QPrinter::HighResolution);
     // The dialog shows the page as it will be printed, and the pages the
     // report has on it.
-    kv4gui::PrepareReportPrinter(printer);
-    QPrintDialog PrintDialog1(&printer, this);
+    PrepareReportPrinter(printer);
+    QPrintDialog printDialog(&printer, this);
     // There is no selection and no current page in a report.
-    PrintDialog1.setOption(QAbstractPrintDialog::PrintSelection, false);
-    PrintDialog1.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    PrintDialog1.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    PrintDialog1.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    printDialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    printDialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    printDialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    printDialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
     const auto pageCount = static_cast<int>(
-        kv4gui::LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()).pages.size());
-    PrintDialog1.setMinMax(1, std::max(pageCount, 1));
+        LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()).pages.size());
+    printDialog.setMinMax(1, std::max(pageCount, 1));
     // A cancelled dialog prints nothing: the user who backs out of the
     // printer choice does not want paper.
-    if (kv4gui::ExecModal(PrintDialog1) != QDialog::Accepted) return;
+    if (ExecModal(printDialog) != QDialog::Accepted) return;
 
     // The page may have changed in the dialog.
-    kv4gui::PrepareReportPrinter(printer);
+    PrepareReportPrinter(printer);
     // A printer that cannot be opened throws PrintError; the standard error
     // box shows it.
-    if (!printer.isValid()) throw kv4gui::PrintError(kv4gui::kNoPrinterText);
-    const kv4::ReportPages pages = PagesToPrint(
-        printer, kv4gui::LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()));
+    if (!printer.isValid()) throw PrintError(kNoPrinterText);
+    const kv4::ReportPages pages =
+        PagesToPrint(printer, LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()));
     // A range beyond the report's last page asks for no paper.
     if (pages.pages.empty()) return;
-    if (!kv4gui::PrintReport(printer, pages)) throw kv4gui::PrintError(kv4gui::kNoPrinterText);
+    if (!PrintReport(printer, pages)) throw PrintError(kNoPrinterText);
 }
+
+}  // namespace kv4gui

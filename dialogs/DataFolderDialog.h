@@ -24,11 +24,11 @@ std::string FolderErrorText(std::error_code error);
 // down, then the subfolders of the current folder. A double-click opens the
 // clicked folder, and every folder it opens becomes the process's current
 // folder (the master data are opened by bare file name).
-class TDirectoryListBox : public QListWidget {
+class FolderList : public QListWidget {
     Q_OBJECT
   public:
     // Starts on the process's current folder, without changing it.
-    explicit TDirectoryListBox(QWidget* parent = nullptr);
+    explicit FolderList(QWidget* parent = nullptr);
 
     // The current folder: absolute, '/' separators, no trailing one except a root.
     const QString& Directory() const { return directory_; }
@@ -56,42 +56,40 @@ class TDirectoryListBox : public QListWidget {
     QString directory_;
 };
 
-class TFZugang : public QDialog {
+class DataFolderDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit TFZugang(QWidget* parent = nullptr);
-
-    // Controls, with the form designer's names.
-    QFrame* Bevel1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    TDirectoryListBox* DirectoryListBox1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QComboBox* DriveComboBox1 = nullptr;  // item data: the drive's root, '/' separators
-    QPushButton* BitBtn1 = nullptr;
+    explicit DataFolderDialog(QWidget* parent = nullptr);
 
     // Opens `folder` in the list (empty: stays on the folder current at
-    // creation), shows it in Edit1 and selects its drive. Throws
+    // creation), shows it in folderEdit_ and selects its drive. Throws
     // std::runtime_error when the folder cannot be opened.
     void SetFolder(const QString& folder);
 
     // The list's current folder, native separators, no trailing separator
     // except for a root ("/", "C:\").
-    QString GetFolder() const;
-
-    // Handlers (names as in the form designer).
-    void DirectoryListBox1DblClick();
-    void DriveComboBox1Change();
+    QString Folder() const;
 
     // The close box and Escape give the same result as OK.
     void reject() override;
 
   private:
+    // A double-click on the list: the box shows the folder it was on.
+    void OnFolderDoubleClicked();
+    void OpenChosenDrive();
     void FillDrives();
     // The index of the drive (volume) holding `folder`, or -1.
     int DriveIndexOf(const QString& folder) const;
-    // Selects the list's drive without running DriveComboBox1Change.
+    // Selects the list's drive without running OpenChosenDrive.
     void ShowListDrive();
+
+    QFrame* bevel_ = nullptr;
+    QLabel* folderLabel_ = nullptr;
+    QLineEdit* folderEdit_ = nullptr;
+    FolderList* folderList_ = nullptr;
+    QLabel* driveLabel_ = nullptr;
+    QComboBox* driveCombo_ = nullptr;  // item data: the drive's root, '/' separators
+    QPushButton* okButton_ = nullptr;
 };
 
 }  // namespace kv4gui

@@ -8,17 +8,17 @@ class QPushButton;
 
 namespace kv4gui {
 
-class TTFormInfo : public QDialog {
+class NoticeDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit TTFormInfo(QWidget* parent = nullptr);
-
-    // Controls, with the form designer's names.
-    QPlainTextEdit* MemoInfo = nullptr;
-    QPushButton* Button1 = nullptr;
+    explicit NoticeDialog(QWidget* parent = nullptr);
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QPlainTextEdit* noticeText_ = nullptr;
+    QPushButton* okButton_ = nullptr;
 };
 
 }  // namespace kv4gui

@@ -1,9 +1,10 @@
 // Program entry: the application and its main window.
 #include <QApplication>
 
+#include "app/MainWindow.h"
 #include "app/Translations.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
+#include "dialogs/ModalDialogs.h"
+#include "worksheets/Worksheet.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -14,7 +15,10 @@ int main(int argc, char* argv[]) {
     // The printer dialog is Qt's own: German on a German system.
     kv4gui::InstallGermanQtTranslations(application);
 
-    TForm1 form;
-    form.show();
+    kv4::Worksheets worksheets;  // outlives the window that shows them
+    kv4gui::MainWindow window(worksheets);
+    window.show();
+    // From the event loop, so the window is on screen under its dialogs.
+    QMetaObject::invokeMethod(&window, &kv4gui::MainWindow::Start, Qt::QueuedConnection);
     return application.exec();
 }

@@ -20,17 +20,18 @@
 #include <string>
 #include <vector>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "guisupport/GuiTestSupport.h"
-#include "reference/NutrientClasses.h"
-#include "reference/CropTable.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
 #include "farmwriter/RecordWriter.h"
+#include "guisupport/GuiTestSupport.h"
+#include "reference/CropTable.h"
+#include "reference/NutrientClasses.h"
 #include "worksheets/Worksheet.h"
 
-using kv4gui::TStringGrid;
+using kv4gui::WorksheetView;
 using kv4guitest::ClickCell;
 using kv4guitest::ScopedModalHook;
+using kv4guitest::Widget;
 namespace ncol = kv4::ncol;
 namespace pcol = kv4::pcol;
 
@@ -67,9 +68,11 @@ constexpr int kWheat = 0;  // "Winterweizen A,B" in the crop list
 // Key presses for every character; QTest::keyClicks takes only ASCII.
 // Counts the announcements of changed cells that reach the two grids.
 struct ViewUpdates {
-    explicit ViewUpdates(TForm1& form)
-        : n(form.StringGrid1->model(), &QAbstractItemModel::dataChanged),
-          p(form.StringGrid2->model(), &QAbstractItemModel::dataChanged) {}
+    explicit ViewUpdates(kv4gui::MainWindow& form)
+        : n(Widget<kv4gui::WorksheetView>(form, "nView")->model(),
+            &QAbstractItemModel::dataChanged),
+          p(Widget<kv4gui::WorksheetView>(form, "p2o5View")->model(),
+            &QAbstractItemModel::dataChanged) {}
     QSignalSpy n;
     QSignalSpy p;
 };
@@ -126,18 +129,22 @@ class TestEditingWindow : public QObject {
     }
     // The editor lies over the cell as the formula places it, and covers
     // the cell as it is drawn.
-    void CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r);
+    void CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* grid, int c, int r);
     void Retype(QLineEdit* editor, const QString& text);
     void PickWithMouse(int index);
-    void ShowPWorksheet() { QTest::mouseClick(form_->Button4, Qt::LeftButton); }
+    void ShowPWorksheet() {
+        QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    }
 
     std::unique_ptr<ScopedModalHook> hook_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
 };
 
 void TestEditingWindow::init() {
     hook_ = std::make_unique<ScopedModalHook>();
-    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
 
     kv4farm::NKlassenSpec soil;
     soil.names[0] = "lS";
@@ -168,8 +175,8 @@ void TestEditingWindow::init() {
     form_->WorksheetsChanged();
 
     QVERIFY(kv4guitest::ShowActive(*form_));
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QVERIFY(form_->StringGrid1->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
 }
 
 void TestEditingWindow::cleanup() {
@@ -177,7 +184,8 @@ void TestEditingWindow::cleanup() {
     hook_.reset();
 }
 
-void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::TStringGrid* grid, int c, int r) {
+void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* grid, int c,
+                                        int r) {
     QVERIFY(editor->isVisible());
     const QRect cell = grid->CellRect(c, r);
     QVERIFY(cell.isValid());
@@ -200,7 +208,7 @@ void TestEditingWindow::Retype(QLineEdit* editor, const QString& text) {
 }
 
 void TestEditingWindow::PickWithMouse(int index) {
-    QComboBox* list = form_->ComboBox2;
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     QVERIFY(list->hasFocus());
     // Drop down with a click on the arrow, then click the entry.
     QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier,
@@ -231,7 +239,7 @@ void TestEditingWindow::nClickOpensEditorOrNot_data() {
 void TestEditingWindow::nClickOpensEditorOrNot() {
     QFETCH(int, col);
     QFETCH(bool, opens);
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
     N().SetCell(col, 3, "-23");
     N().SetCell(ncol::YieldStep, 3, "7");
     N().SetCell(ncol::SurchargeRate, 3, "8");
@@ -241,30 +249,31 @@ void TestEditingWindow::nClickOpensEditorOrNot() {
     ClickCell(grid, col, 3);
     QCOMPARE(grid->Col(), col);
     QCOMPARE(grid->Row(), 3);
-    QCOMPARE(form_->StringGrid2->Row(), 3);  // both worksheets at the same field
-    QCOMPARE(form_->EditN->isVisible(), opens);
-    QVERIFY(!form_->ComboBox2->isVisible());
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(),
+             3);  // both worksheets at the same field
+    QCOMPARE(Widget<QLineEdit>(*form_, "nCellEditor")->isVisible(), opens);
+    QVERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
     if (opens) {
-        CheckEditorOver(form_->EditN, grid, col, 3);
-        QCOMPARE(form_->EditN->text(), QStringLiteral("-23"));
-        QVERIFY(form_->EditN->hasFocus());
+        CheckEditorOver(Widget<QLineEdit>(*form_, "nCellEditor"), grid, col, 3);
+        QCOMPARE(Widget<QLineEdit>(*form_, "nCellEditor")->text(), QStringLiteral("-23"));
+        QVERIFY(Widget<QLineEdit>(*form_, "nCellEditor")->hasFocus());
     }
     // Every click loads the row's values into the panel boxes.
-    QCOMPARE(form_->Edit3->text(), QStringLiteral("7"));
-    QCOMPARE(form_->Edit4->text(), QStringLiteral("8"));
-    QCOMPARE(form_->Edit5->text(), QStringLiteral("9"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("7"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "surchargeEdit")->text(), QStringLiteral("8"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QStringLiteral("9"));
 
     // A row without values empties them.
     ClickCell(grid, ncol::Schlag, 2);
-    QCOMPARE(form_->Edit3->text(), QString());
-    QCOMPARE(form_->Edit4->text(), QString());
-    QCOMPARE(form_->Edit5->text(), QString());
-    QVERIFY(!form_->EditN->isVisible());
+    QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QString());
+    QCOMPARE(Widget<QLineEdit>(*form_, "surchargeEdit")->text(), QString());
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QString());
+    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
 }
 
 void TestEditingWindow::cropListOpensOverTheVCell() {
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
-    QComboBox* list = form_->ComboBox2;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     for (int r : {2, 6}) {
         hook_->AnswerButton(kNein);
         ClickCell(grid, ncol::V, r);
@@ -277,7 +286,7 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
         // own size, so it covers the cells to the left of the "V".
         QCOMPARE(list->geometry(), QRect(cell.x() + cell.width() + grid->x() - 169 + 2,
                                          cell.y() + grid->y() + 2, 169, 24));
-        QCOMPARE(form_->StringGrid2->Row(), r);
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), r);
         if (r == 2) {
             // The next opening must not remember this choice.
             QTest::keyClick(list, Qt::Key_Down);
@@ -289,8 +298,8 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
 }
 
 void TestEditingWindow::characterFilter() {
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
-    QLineEdit* edit = form_->EditN;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
 
     ClickCell(grid, ncol::BasisErtrag, 1);
     Retype(edit, QStringLiteral("4,5 dt"));
@@ -358,12 +367,12 @@ void TestEditingWindow::nWriteBack() {
     QFETCH(QStringList, column);
     QFETCH(QString, p2o5Yield);
 
-    ClickCell(form_->StringGrid1, col, row);
-    Retype(form_->EditN, typed);
+    ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), col, row);
+    Retype(Widget<QLineEdit>(*form_, "nCellEditor"), typed);
     // Leave the editor by clicking a cell that opens nothing.
     ViewUpdates updates(*form_);
-    ClickCell(form_->StringGrid1, ncol::ZuAbschlag, 8);
-    QVERIFY(!form_->EditN->isVisible());
+    ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::ZuAbschlag, 8);
+    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
     QCOMPARE(NColumn(col), column);
     QCOMPARE(PCell(pcol::Ertragserwartung, row), p2o5Yield);
     // The recalculation ran over every row, the trailing one included.
@@ -377,8 +386,8 @@ void TestEditingWindow::nWriteBack() {
 }
 
 void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
-    QLineEdit* edit = form_->EditN;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
     N().SetCell(ncol::NSollwert, 2, "200");
     N().SetCell(ncol::YieldStep, 1, "10");
     N().SetCell(ncol::SurchargeRate, 1, "10");
@@ -405,8 +414,8 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     QCOMPARE(NCell(ncol::NSollwert, 7), QString());
     QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  183"));
     QVERIFY(!edit->isVisible());
-    QVERIFY(form_->ComboBox2->isVisible());
-    QVERIFY(form_->ComboBox2->hasFocus());
+    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->hasFocus());
     QVERIFY(hook_->Seen().empty());  // the list is still open: no question yet
 
     // And from the crop list to the P2O5 worksheet: the question comes
@@ -414,12 +423,12 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     ShowPWorksheet();
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
     QCOMPARE(hook_->Seen()[0].text, kQuestion);
-    QVERIFY(!form_->ComboBox2->isVisible());
-    QVERIFY(form_->StringGrid2->isVisible());
+    QVERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
     QCOMPARE(NCell(ncol::NSollwert, 7), QString());
 
     // An open N editor is written back before the switch hides it.
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
     QTRY_VERIFY(form_->isActiveWindow());
     ClickCell(grid, ncol::Ertragserwartung, 1);
     Retype(edit, QStringLiteral("95"));
@@ -433,19 +442,20 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
 void TestEditingWindow::editorsMoveWithTheirCell() {
     // A window so low that the N worksheet shows three body rows.
     form_->resize(form_->width(), 260);
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
     QScrollBar* bar = grid->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() >= 3);
-    for (QWidget* editor :
-         {static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->ComboBox2)}) {
-        const int col = editor == form_->EditN ? ncol::NMin : ncol::V;
+    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
+                            static_cast<QWidget*>(Widget<QComboBox>(*form_, "cropChooser"))}) {
+        const int col = editor == Widget<QLineEdit>(*form_, "nCellEditor") ? ncol::NMin : ncol::V;
         hook_->AnswerButton(kNein);
         ClickCell(grid, col, 2);
         QCOMPARE(bar->value(), 0);
         const QPoint start = editor->pos();
         bar->setValue(1);
-        QCOMPARE(editor->pos(), start - QPoint(0, TStringGrid::kDefaultRowHeight + 1));
-        if (editor == form_->EditN) CheckEditorOver(editor, grid, col, 2);
+        QCOMPARE(editor->pos(), start - QPoint(0, WorksheetView::kDefaultRowHeight + 1));
+        if (editor == Widget<QLineEdit>(*form_, "nCellEditor"))
+            CheckEditorOver(editor, grid, col, 2);
         // Scrolled away under the heading: nothing of it shows.
         bar->setValue(3);
         QVERIFY(editor->isVisible());
@@ -462,16 +472,17 @@ void TestEditingWindow::editorsMoveWithTheirCell() {
 }
 
 void TestEditingWindow::takeOverButton() {
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
     ClickCell(grid, ncol::Schlag, 2);
-    for (auto [box, text] : {std::pair{form_->Edit3, "10"}, std::pair{form_->Edit4, "10"},
-                             std::pair{form_->Edit5, "15"}}) {
+    for (auto [box, text] : {std::pair{Widget<QLineEdit>(*form_, "yieldStepEdit"), "10"},
+                             std::pair{Widget<QLineEdit>(*form_, "surchargeEdit"), "10"},
+                             std::pair{Widget<QLineEdit>(*form_, "deductionEdit"), "15"}}) {
         QTest::mouseClick(box, Qt::LeftButton);
         QVERIFY(box->hasFocus());
         box->selectAll();
         QTest::keyClicks(box, QString::fromLatin1(text));
     }
-    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "applyRatesButton"), Qt::LeftButton);
 
     const QStringList same = {"10", "10", "", "", "10", "10", "", ""};
     QCOMPARE(NColumn(ncol::YieldStep), same);
@@ -483,10 +494,10 @@ void TestEditingWindow::takeOverButton() {
     // The click on a cell loads the row's values into the boxes; an open
     // editor is written back before the button acts.
     ClickCell(grid, ncol::BasisErtrag, 2);
-    QCOMPARE(form_->Edit3->text(), QStringLiteral("10"));
-    Retype(form_->EditN, QStringLiteral("80"));
-    QTest::mouseClick(form_->Button2, Qt::LeftButton);
-    QVERIFY(!form_->EditN->isVisible());
+    QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("10"));
+    Retype(Widget<QLineEdit>(*form_, "nCellEditor"), QStringLiteral("80"));
+    QTest::mouseClick(Widget<QPushButton>(*form_, "applyRatesButton"), Qt::LeftButton);
+    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
     // Row 2: 74 against 80 is -0.6 steps at 15; row 5: 75 against 80.
     QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("-9"));
@@ -494,11 +505,11 @@ void TestEditingWindow::takeOverButton() {
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));
     QCOMPARE(NCell(ncol::ZuAbschlag, 7), QStringLiteral("0"));
     // The boxes keep their texts; a click on another row shows its values.
-    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QStringLiteral("15"));
     ClickCell(grid, ncol::Schlag, 3);
-    QCOMPARE(form_->Edit5->text(), QString());
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QString());
     ClickCell(grid, ncol::Schlag, 6);
-    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QStringLiteral("15"));
 }
 
 // --- Crop list ------------------------------------------------------------
@@ -516,7 +527,7 @@ void TestEditingWindow::cropPick() {
     QFETCH(QString, answer);
     const bool yes = answer == kJa;
     const QString sep(QChar::fromLatin1(form_->DecimalSeparator()));
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
 
     // Values typed before are overwritten in the row itself; row 5 keeps
     // its own base yield and everything else.
@@ -533,9 +544,9 @@ void TestEditingWindow::cropPick() {
     if (mouse) {
         PickWithMouse(kWheat);
     } else {
-        QTest::keyClick(form_->ComboBox2, Qt::Key_Down);
+        QTest::keyClick(Widget<QComboBox>(*form_, "cropChooser"), Qt::Key_Down);
     }
-    QTRY_VERIFY(!form_->ComboBox2->isVisible());
+    QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
 
     // One question, asked once the pick was applied.
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
@@ -557,9 +568,9 @@ void TestEditingWindow::cropPick() {
         QCOMPARE(PCell(pcol::Factor, r), chosen ? f1 : QStringLiteral("0"));
         QCOMPARE(PCell(pcol::FactorResidues, r), chosen ? f2 : QStringLiteral("0"));
     }
-    QCOMPARE(form_->Edit3->text(), QStringLiteral("10"));
-    QCOMPARE(form_->Edit4->text(), QStringLiteral("10"));
-    QCOMPARE(form_->Edit5->text(), QStringLiteral("15"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("10"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "surchargeEdit")->text(), QStringLiteral("10"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QStringLiteral("15"));
 
     // Recalculated whatever the answer.
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));
@@ -587,8 +598,8 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     QFETCH(QString, answer);
     QFETCH(bool, dropDownFirst);
     QFETCH(bool, realQuestion);
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
-    QComboBox* list = form_->ComboBox2;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     N().SetCell(ncol::YieldStep, 7, "3");
     form_->WorksheetsChanged();
 
@@ -606,7 +617,7 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     }
     // Text typed into the list selects nothing.
     QTest::keyClicks(list, QStringLiteral("Zuckerr"));
-    QSignalSpy clicks(grid, &kv4gui::TStringGrid::Click);
+    QSignalSpy clicks(grid, &kv4gui::WorksheetView::Click);
     if (realQuestion) {
         hook_.reset();
         QString asked;
@@ -627,8 +638,8 @@ void TestEditingWindow::cropListClosedWithoutPick() {
         QTRY_COMPARE(clicks.count(), 1);
         QTest::qWait(50);
         QCOMPARE(clicks.count(), 1);
-        QCOMPARE(form_->StringGrid2->Row(), 7);
-        QVERIFY(!form_->EditN->isVisible());
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), 7);
+        QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
         // The window manager's part: the closed box hands the activation back.
         form_->activateWindow();
     } else {
@@ -647,14 +658,14 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("0"));
     QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  -52"));
     // The click that left the list shows its own row's values.
-    QCOMPARE(form_->Edit3->text(), QStringLiteral("3"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("3"));
     QTRY_VERIFY(form_->isActiveWindow());
 }
 
 void TestEditingWindow::focusAfterAnEditorCloses() {
-    kv4gui::TStringGrid* n = form_->StringGrid1;
-    kv4gui::TStringGrid* p = form_->StringGrid2;
-    QComboBox* list = form_->ComboBox2;
+    kv4gui::WorksheetView* n = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    kv4gui::WorksheetView* p = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     const auto openList = [&] { ClickCell(n, ncol::V, 3); };
     const auto openEditN = [&] { ClickCell(n, ncol::NMin, 3); };
     const auto openEditP = [&] {
@@ -676,23 +687,25 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
          n},
         {"list left with Tab", openList, [&] { QTest::keyClick(list, Qt::Key_Tab); }, n},
         {"list left by the switch", openList, [&] { ShowPWorksheet(); }, p},
-        {"N editor left with Tab", openEditN, [&] { QTest::keyClick(form_->EditN, Qt::Key_Tab); },
-         n},
+        {"N editor left with Tab", openEditN,
+         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "nCellEditor"), Qt::Key_Tab); }, n},
         {"N editor left by the switch", openEditN, [&] { ShowPWorksheet(); }, p},
         {"P editor left by the switch", openEditP,
-         [&] { QTest::mouseClick(form_->Button3, Qt::LeftButton); }, n},
-        {"remark left with Tab", openEditT, [&] { QTest::keyClick(form_->EditT, Qt::Key_Tab); }, p},
+         [&] { QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton); }, n},
+        {"remark left with Tab", openEditT,
+         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "remarkEditor"), Qt::Key_Tab); }, p},
         // A box the farmer clicks keeps the focus.
         {"N editor left for the farm name", openEditN,
-         [&] { QTest::mouseClick(form_->ED_Betriebsname, Qt::LeftButton); },
-         form_->ED_Betriebsname},
+         [&] { QTest::mouseClick(Widget<QLineEdit>(*form_, "farmNameEdit"), Qt::LeftButton); },
+         Widget<QLineEdit>(*form_, "farmNameEdit")},
     };
     for (const auto& way : ways) {
-        QTest::mouseClick(form_->Button3, Qt::LeftButton);
+        QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
         hook_->AnswerButton(kNein);
         way.open();
         way.close();
-        QTRY_VERIFY2(!list->isVisible() && !form_->EditN->isVisible(), way.way);
+        QTRY_VERIFY2(!list->isVisible() && !Widget<QLineEdit>(*form_, "nCellEditor")->isVisible(),
+                     way.way);
         QTRY_VERIFY(form_->isActiveWindow());
         QVERIFY2(QApplication::focusWidget() == way.focus,
                  qPrintable(QStringLiteral("%1: focus on %2")
@@ -700,8 +713,8 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
                                                   ? QApplication::focusWidget()->objectName()
                                                   : QStringLiteral("nothing"))));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("7"));
-        QVERIFY2(form_->ED_Datum->text().isEmpty(), way.way);
-        form_->ED_Betriebsname->clear();
+        QVERIFY2(Widget<QLineEdit>(*form_, "dateEdit")->text().isEmpty(), way.way);
+        Widget<QLineEdit>(*form_, "farmNameEdit")->clear();
         hook_.reset();
         hook_ = std::make_unique<ScopedModalHook>();
     }
@@ -710,8 +723,8 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
 // --- Errors -------------------------------------------------------------
 
 void TestEditingWindow::conversionErrors() {
-    kv4gui::TStringGrid* grid = form_->StringGrid1;
-    QLineEdit* edit = form_->EditN;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
     N().SetCell(ncol::NBedarf, 3, "old");
     N().SetCell(ncol::ZuAbschlag, 5, "old");
     form_->WorksheetsChanged();
@@ -739,7 +752,7 @@ void TestEditingWindow::conversionErrors() {
     // The next pass stops at that row: rows before it are done, the row
     // has its adjustment but not its requirement, later rows are as they were.
     updates = std::make_unique<ViewUpdates>(*form_);
-    QTest::mouseClick(form_->Button2, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "applyRatesButton"), Qt::LeftButton);
     QCOMPARE(hook_->Seen().size(), std::size_t{2});
     QCOMPARE(hook_->Seen()[1].text, QStringLiteral("'1-2' ist kein gültiger Integerwert."));
     QCOMPARE(NCell(ncol::NBedarf, 2), QStringLiteral("    0"));
@@ -774,16 +787,16 @@ void TestEditingWindow::conversionErrors() {
 void TestEditingWindow::residueMark() {
     // Winterweizen A,B on row 1, without carrying it over.
     hook_->AnswerButton(kNein);
-    ClickCell(form_->StringGrid1, ncol::V, 1);
-    QTest::keyClick(form_->ComboBox2, Qt::Key_Down);
-    QTRY_VERIFY(!form_->ComboBox2->isVisible());
+    ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::V, 1);
+    QTest::keyClick(Widget<QComboBox>(*form_, "cropChooser"), Qt::Key_Down);
+    QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
     QTRY_VERIFY(form_->isActiveWindow());
     QCOMPARE(PCell(pcol::Entzug, 1), QStringLiteral("68"));
 
     ShowPWorksheet();
-    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
     ClickCell(grid, pcol::Schlag, 4);
-    QCOMPARE(form_->StringGrid1->Row(), 4);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 4);
     const struct {
         int row;
         QString mark, removal;
@@ -793,24 +806,24 @@ void TestEditingWindow::residueMark() {
         ClickCell(grid, pcol::Erntereste, click.row);
         QCOMPARE(PCell(pcol::Erntereste, click.row), click.mark);
         QCOMPARE(PCell(pcol::Entzug, click.row), click.removal);
-        QCOMPARE(form_->StringGrid1->Row(), click.row);
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), click.row);
         QCOMPARE(updates.p.count(), 1);
     }
     // Every toggle recalculates both worksheets.
     QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
-    QVERIFY(!form_->EditP->isVisible());
+    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
 }
 
 void TestEditingWindow::contentAndRemoval() {
     ShowPWorksheet();
-    kv4gui::TStringGrid* grid = form_->StringGrid2;
-    QLineEdit* edit = form_->EditP;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, "p2o5CellEditor");
 
     ClickCell(grid, pcol::Gehalt, 2);
     CheckEditorOver(edit, grid, pcol::Gehalt, 2);
     QCOMPARE(edit->text(), QStringLiteral("   8"));  // the content is not filtered
-    QCOMPARE(form_->StringGrid1->Row(), 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 2);
     Retype(edit, QStringLiteral("12"));
     auto updates = std::make_unique<ViewUpdates>(*form_);
     ClickCell(grid, pcol::Klasse, 2);
@@ -858,9 +871,9 @@ void TestEditingWindow::contentNotANumber_data() {
 void TestEditingWindow::contentNotANumber() {
     QFETCH(QString, typed);
     ShowPWorksheet();
-    kv4gui::TStringGrid* grid = form_->StringGrid2;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
     ClickCell(grid, pcol::Gehalt, 1);
-    Retype(form_->EditP, typed);
+    Retype(Widget<QLineEdit>(*form_, "p2o5CellEditor"), typed);
     ViewUpdates updates(*form_);
     ClickCell(grid, pcol::Schlag, 2);
     QCOMPARE(updates.p.count(), 1);
@@ -870,16 +883,16 @@ void TestEditingWindow::contentNotANumber() {
     QCOMPARE(PCell(pcol::Gehalt, 1), typed);
     QCOMPARE(PCell(pcol::Klasse, 1), QStringLiteral("B"));
     QCOMPARE(PCell(pcol::Entzug, 1), QString());  // no recalculation, not even a local one
-    QVERIFY(form_->EditP->isVisible());
-    QCOMPARE(form_->StringGrid2->Row(), 2);
+    QVERIFY(Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), 2);
     QTRY_VERIFY(form_->isActiveWindow());
 }
 
 void TestEditingWindow::remarkAndPFocusOrder() {
     ShowPWorksheet();
-    kv4gui::TStringGrid* grid = form_->StringGrid2;
-    QLineEdit* remark = form_->EditT;
-    QLineEdit* edit = form_->EditP;
+    kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
+    QLineEdit* remark = Widget<QLineEdit>(*form_, "remarkEditor");
+    QLineEdit* edit = Widget<QLineEdit>(*form_, "p2o5CellEditor");
 
     ClickCell(grid, pcol::Anmerkung, 4);
     CheckEditorOver(remark, grid, pcol::Anmerkung, 4);
@@ -899,25 +912,25 @@ void TestEditingWindow::remarkAndPFocusOrder() {
     QCOMPARE(PCell(pcol::Klasse, 5), QStringLiteral("E"));
     QCOMPARE(PCell(pcol::Gehalt, 6), QStringLiteral("   8"));
     CheckEditorOver(edit, grid, pcol::Entzug, 6);
-    QCOMPARE(form_->StringGrid1->Row(), 6);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 6);
 
     // Columns that open nothing only move the rows.
     for (int c : {pcol::Schlag, pcol::Frucht, pcol::Ha, pcol::Ertragserwartung, pcol::Bodenart,
                   pcol::Klasse}) {
         ClickCell(grid, c, 7);
-        QCOMPARE(form_->StringGrid1->Row(), 7);
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 7);
         CheckEditorOver(edit, grid, pcol::Entzug, 6);
         ClickCell(grid, c, 2);
-        QCOMPARE(form_->StringGrid1->Row(), 2);
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 2);
     }
     QCOMPARE(PCell(pcol::Entzug, 6), QString());  // the editor was left unchanged
     QVERIFY(hook_->Seen().empty());
 
     // The switch to the N worksheet hides both.
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
     QVERIFY(!remark->isVisible());
     QVERIFY(!edit->isVisible());
 }
 
 QTEST_MAIN(TestEditingWindow)
-#include "test_UKV4_N_Bedarf_Edit.moc"
+#include "test_MainWindow_Edit.moc"

@@ -1,4 +1,4 @@
-#include "app/StringGrid.h"
+#include "app/WorksheetView.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -108,7 +108,7 @@ void ConfigureView(QTableView& view) {
         header->setMinimumSectionSize(0);
         header->setSectionResizeMode(QHeaderView::Fixed);
     }
-    view.verticalHeader()->setDefaultSectionSize(TStringGrid::kDefaultRowHeight + kGridLine);
+    view.verticalHeader()->setDefaultSectionSize(WorksheetView::kDefaultRowHeight + kGridLine);
     view.horizontalHeader()->setDefaultSectionSize(64 + kGridLine);
     view.setShowGrid(true);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -122,7 +122,7 @@ void ConfigureView(QTableView& view) {
 
 }  // namespace
 
-TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)
+WorksheetView::WorksheetView(kv4::Worksheet& sheet, QWidget* parent)
     : QTableView(parent), model_(new WorksheetModel(sheet, this)), heading_(new QTableView(this)) {
     setModel(model_);
     ConfigureView(*this);
@@ -158,33 +158,33 @@ TStringGrid::TStringGrid(kv4::Worksheet& sheet, QWidget* parent)
     SetCurrentCell(0, 1);
 }
 
-int TStringGrid::ColCount() const { return model_->columnCount(); }
-int TStringGrid::RowCount() const { return model_->rowCount(); }
+int WorksheetView::ColCount() const { return model_->columnCount(); }
+int WorksheetView::RowCount() const { return model_->rowCount(); }
 
-int TStringGrid::Col() const {
+int WorksheetView::Col() const {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.column() : 0;
 }
 
-int TStringGrid::Row() const {
+int WorksheetView::Row() const {
     const QModelIndex current = currentIndex();
     return current.isValid() ? current.row() : 0;
 }
 
-void TStringGrid::SetRow(int r) {
+void WorksheetView::SetRow(int r) {
     if (r < 1 || r >= RowCount() || r == Row()) return;
     SetCurrentCell(Col(), r);
     emit Click();
 }
 
-void TStringGrid::SetCurrentCell(int c, int r) {
+void WorksheetView::SetCurrentCell(int c, int r) {
     if (RowCount() < 2 || ColCount() < 1) return;
     r = std::clamp(r, 1, RowCount() - 1);
     c = std::clamp(c, 0, ColCount() - 1);
     selectionModel()->setCurrentIndex(model_->index(r, c), QItemSelectionModel::ClearAndSelect);
 }
 
-void TStringGrid::SetColWidth(int c, int width) {
+void WorksheetView::SetColWidth(int c, int width) {
     if (c < 0 || c >= ColCount()) return;
     if (width <= 0) {
         setColumnHidden(c, true);
@@ -196,24 +196,24 @@ void TStringGrid::SetColWidth(int c, int width) {
     SyncHeadingColumns();
 }
 
-int TStringGrid::ColWidth(int c) const {
+int WorksheetView::ColWidth(int c) const {
     if (c < 0 || c >= ColCount() || isColumnHidden(c)) return 0;
     return columnWidth(c) - kGridLine;
 }
 
-void TStringGrid::SetColWidths(std::span<const int> widths) {
+void WorksheetView::SetColWidths(std::span<const int> widths) {
     for (std::size_t c = 0; c < widths.size(); ++c) SetColWidth(static_cast<int>(c), widths[c]);
 }
 
-QRect TStringGrid::CellRect(int c, int r) const {
+QRect WorksheetView::CellRect(int c, int r) const {
     if (c < 0 || c >= ColCount() || r < 0 || r >= RowCount()) return {};
     const QRect rect = visualRect(model_->index(r, c));
     return r == 0 ? rect.translated(0, -rowViewportPosition(0)) : rect;
 }
 
-int TStringGrid::HeadingHeight() const { return RowCount() > 0 ? rowHeight(0) : 0; }
+int WorksheetView::HeadingHeight() const { return RowCount() > 0 ? rowHeight(0) : 0; }
 
-QModelIndex TStringGrid::indexAt(const QPoint& point) const {
+QModelIndex WorksheetView::indexAt(const QPoint& point) const {
     if (point.y() >= 0 && point.y() < HeadingHeight()) {
         const int c = columnAt(point.x());
         return c < 0 ? QModelIndex() : model_->index(0, c);
@@ -221,7 +221,7 @@ QModelIndex TStringGrid::indexAt(const QPoint& point) const {
     return QTableView::indexAt(point);
 }
 
-void TStringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
+void WorksheetView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     QTableView::scrollTo(index, hint);
     if (!index.isValid() || index.row() == 0) return;
     // A row lying under the heading strip is scrolled down into view.
@@ -230,24 +230,24 @@ void TStringGrid::scrollTo(const QModelIndex& index, ScrollHint hint) {
         bar->setValue(bar->value() - 1);
 }
 
-void TStringGrid::updateGeometries() {
+void WorksheetView::updateGeometries() {
     QTableView::updateGeometries();
     LayOutHeading();
 }
 
-void TStringGrid::scrollContentsBy(int dx, int dy) {
+void WorksheetView::scrollContentsBy(int dx, int dy) {
     QTableView::scrollContentsBy(dx, dy);
     emit Scrolled();
 }
 
-void TStringGrid::LayOutHeading() {
+void WorksheetView::LayOutHeading() {
     const QRect area = viewport()->geometry();
     heading_->setGeometry(area.x(), area.y(), area.width(), HeadingHeight());
     heading_->setVisible(HeadingHeight() > 0);
     heading_->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
 }
 
-void TStringGrid::SyncHeadingColumns() {
+void WorksheetView::SyncHeadingColumns() {
     for (int c = 0; c < ColCount(); ++c) {
         heading_->setColumnHidden(c, isColumnHidden(c));
         if (!isColumnHidden(c)) heading_->setColumnWidth(c, columnWidth(c));
@@ -258,7 +258,7 @@ void TStringGrid::SyncHeadingColumns() {
 // The mouse is handled here rather than by the item view: a press moves the
 // current cell (never onto the heading row), the release raises Click, and
 // nothing else (drag, edit, deselect) may happen.
-void TStringGrid::mousePressEvent(QMouseEvent* event) {
+void WorksheetView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     pressedOnData_ = false;
     if (event->button() != Qt::LeftButton) return;
@@ -268,7 +268,7 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
     SetCurrentCell(index.column(), index.row());
 }
 
-void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
+void WorksheetView::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (!pressedOnData_ || !(event->buttons() & Qt::LeftButton)) return;
     const QModelIndex index = indexAt(event->position().toPoint());
@@ -276,44 +276,44 @@ void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
         SetCurrentCell(index.column(), index.row());
 }
 
-void TStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+void WorksheetView::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton || !pressedOnData_) return;
     pressedOnData_ = false;
     emit Click();
 }
 
-void TStringGrid::CompleteInterruptedClick() {
+void WorksheetView::CompleteInterruptedClick() {
     if (!pressedOnData_ || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
     pressedOnData_ = false;
     emit Click();
 }
 
-void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void WorksheetView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
-void TStringGrid::keyPressEvent(QKeyEvent* event) {
+void WorksheetView::keyPressEvent(QKeyEvent* event) {
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     if (currentIndex() != before && Row() > 0) emit Click();
 }
 
-QModelIndex TStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+QModelIndex WorksheetView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
     QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
     if (next.isValid() && next.row() == 0)
         next = RowCount() > 1 ? model_->index(1, next.column()) : currentIndex();
     return next;
 }
 
-void TStringGrid::keyboardSearch(const QString&) {
+void WorksheetView::keyboardSearch(const QString&) {
     // Typing does not jump to a matching cell.
 }
 
-void TStringGrid::changeEvent(QEvent* event) {
+void WorksheetView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::PaletteChange) ApplyHeadingColors();
 }
 
-void TStringGrid::ApplyHeadingColors() {
+void WorksheetView::ApplyHeadingColors() {
     model_->SetHeadingColors(palette().button(), palette().buttonText());
 }
 

@@ -1,4 +1,4 @@
-#include "dialogs/Seams.h"
+#include "dialogs/ModalDialogs.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -11,14 +11,15 @@
 #include <memory>
 #include <stdexcept>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "dialogs/Seams.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
+#include "dialogs/ModalDialogs.h"
 #include "guisupport/GuiTestSupport.h"
 #include "reference/CropTable.h"
 #include "worksheets/NumberFormat.h"
 
 using kv4guitest::ScopedModalHook;
+using kv4guitest::Widget;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -52,13 +53,15 @@ class TestMainWindow : public QObject {
     std::map<QString, QWidget*> Members() const;
 
     std::unique_ptr<ScopedModalHook> hook_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
 };
 
 void TestMainWindow::init() {
     // Whatever the start-up may open is answered; the tests fill nothing.
     hook_ = std::make_unique<ScopedModalHook>();
-    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
     QVERIFY(kv4guitest::ShowActive(*form_));
     QCOMPARE(form_->size(), QSize(1091, 657));
 }
@@ -69,35 +72,35 @@ void TestMainWindow::cleanup() {
 }
 
 std::map<QString, QWidget*> TestMainWindow::Members() const {
-    TForm1& f = *form_;
-    return {{"Panel2", f.Panel2},
-            {"Label7", f.Label7},
-            {"ED_Betriebsname", f.ED_Betriebsname},
-            {"Label8", f.Label8},
-            {"ED_Betriebsnummer", f.ED_Betriebsnummer},
-            {"Label9", f.Label9},
-            {"ED_Datum", f.ED_Datum},
-            {"Panel1", f.Panel1},
-            {"Button3", f.Button3},
-            {"Button4", f.Button4},
-            {"Btn_Print", f.Btn_Print},
-            {"Panel3", f.Panel3},
-            {"Label1", f.Label1},
-            {"Edit3", f.Edit3},
-            {"Label3", f.Label3},
-            {"Label2", f.Label2},
-            {"Edit4", f.Edit4},
-            {"Label5", f.Label5},
-            {"Label4", f.Label4},
-            {"Edit5", f.Edit5},
-            {"Label6", f.Label6},
-            {"Button2", f.Button2},
-            {"StringGrid2", f.StringGrid2},
-            {"StringGrid1", f.StringGrid1},
-            {"EditN", f.EditN},
-            {"EditP", f.EditP},
-            {"ComboBox2", f.ComboBox2},
-            {"EditT", f.EditT}};
+    kv4gui::MainWindow& f = *form_;
+    return {{"headerStrip", Widget<QFrame>(f, "headerStrip")},
+            {"farmNameLabel", Widget<QLabel>(f, "farmNameLabel")},
+            {"farmNameEdit", Widget<QLineEdit>(f, "farmNameEdit")},
+            {"farmNumberLabel", Widget<QLabel>(f, "farmNumberLabel")},
+            {"farmNumberEdit", Widget<QLineEdit>(f, "farmNumberEdit")},
+            {"dateLabel", Widget<QLabel>(f, "dateLabel")},
+            {"dateEdit", Widget<QLineEdit>(f, "dateEdit")},
+            {"buttonStrip", Widget<QFrame>(f, "buttonStrip")},
+            {"nButton", Widget<QPushButton>(f, "nButton")},
+            {"p2o5Button", Widget<QPushButton>(f, "p2o5Button")},
+            {"printButton", Widget<QPushButton>(f, "printButton")},
+            {"ratesPanel", Widget<QFrame>(f, "ratesPanel")},
+            {"yieldStepLabel", Widget<QLabel>(f, "yieldStepLabel")},
+            {"yieldStepEdit", Widget<QLineEdit>(f, "yieldStepEdit")},
+            {"yieldStepUnitLabel", Widget<QLabel>(f, "yieldStepUnitLabel")},
+            {"surchargeLabel", Widget<QLabel>(f, "surchargeLabel")},
+            {"surchargeEdit", Widget<QLineEdit>(f, "surchargeEdit")},
+            {"surchargeUnitLabel", Widget<QLabel>(f, "surchargeUnitLabel")},
+            {"deductionLabel", Widget<QLabel>(f, "deductionLabel")},
+            {"deductionEdit", Widget<QLineEdit>(f, "deductionEdit")},
+            {"deductionUnitLabel", Widget<QLabel>(f, "deductionUnitLabel")},
+            {"applyRatesButton", Widget<QPushButton>(f, "applyRatesButton")},
+            {"p2o5View", Widget<kv4gui::WorksheetView>(f, "p2o5View")},
+            {"nView", Widget<kv4gui::WorksheetView>(f, "nView")},
+            {"nCellEditor", Widget<QLineEdit>(f, "nCellEditor")},
+            {"p2o5CellEditor", Widget<QLineEdit>(f, "p2o5CellEditor")},
+            {"cropChooser", Widget<QComboBox>(f, "cropChooser")},
+            {"remarkEditor", Widget<QLineEdit>(f, "remarkEditor")}};
 }
 
 void TestMainWindow::caption() {
@@ -116,34 +119,34 @@ void TestMainWindow::controls_data() {
                             << visible;
     };
     const QRect label(0, 0, -1, 0);
-    row("Panel2", "Form1", "", QRect(0, 0, 1091, 57));
-    row("Label7", "Panel2", "Betrieb:", label.translated(88, 16));
-    row("ED_Betriebsname", "Panel2", "", QRect(144, 16, 185, 24));
-    row("Label8", "Panel2", "Betriebsnummer", label.translated(352, 16));
-    row("ED_Betriebsnummer", "Panel2", "", QRect(464, 16, 153, 24));
-    row("Label9", "Panel2", "Datum", label.translated(712, 16));
-    row("ED_Datum", "Panel2", "", QRect(784, 16, 89, 24));
-    row("Panel1", "Form1", "", QRect(0, 657 - 90, 1091, 90));
-    row("Button3", "Panel1", "N", QRect(0, 1, 65, 25));
-    row("Button4", "Panel1", "P2O5", QRect(64, 1, 65, 25));
-    row("Btn_Print", "Panel1", "Drucken", QRect(24, 40, 75, 25));
-    row("Panel3", "Panel1", "", QRect(288, 0, 777, 89));
-    row("Label1", "Panel3", "je ", label.translated(16, 48));
-    row("Edit3", "Panel3", "0", QRect(40, 48, 49, 24));
-    row("Label3", "Panel3", "dt", label.translated(96, 48));
-    row("Label2", "Panel3", "Mehrertrag   + ", label.translated(160, 48));
-    row("Edit4", "Panel3", "0", QRect(264, 48, 41, 24));
-    row("Label5", "Panel3", "kg N", label.translated(320, 48));
-    row("Label4", "Panel3", "Minderertrag  -", label.translated(424, 48));
-    row("Edit5", "Panel3", "0", QRect(536, 48, 49, 24));
-    row("Label6", "Panel3", "kg N", label.translated(592, 48));
-    row("Button2", "Panel3", "Übernehmen", QRect(640, 40, 113, 25));
-    row("StringGrid2", "Form1", "", QRect(0, 132, 1065, 197));
-    row("StringGrid1", "Form1", "", QRect(8, 177, 1057, 256));
-    row("EditN", "Form1", "", QRect(184, 498, 121, 24), false);
-    row("EditP", "Form1", "", QRect(344, 498, 121, 24), false);
-    row("ComboBox2", "Form1", "", QRect(496, 496, 169, 24), false);
-    row("EditT", "Form1", "", QRect(712, 496, 217, 24));
+    row("headerStrip", "mainWindow", "", QRect(0, 0, 1091, 57));
+    row("farmNameLabel", "headerStrip", "Betrieb:", label.translated(88, 16));
+    row("farmNameEdit", "headerStrip", "", QRect(144, 16, 185, 24));
+    row("farmNumberLabel", "headerStrip", "Betriebsnummer", label.translated(352, 16));
+    row("farmNumberEdit", "headerStrip", "", QRect(464, 16, 153, 24));
+    row("dateLabel", "headerStrip", "Datum", label.translated(712, 16));
+    row("dateEdit", "headerStrip", "", QRect(784, 16, 89, 24));
+    row("buttonStrip", "mainWindow", "", QRect(0, 657 - 90, 1091, 90));
+    row("nButton", "buttonStrip", "N", QRect(0, 1, 65, 25));
+    row("p2o5Button", "buttonStrip", "P2O5", QRect(64, 1, 65, 25));
+    row("printButton", "buttonStrip", "Drucken", QRect(24, 40, 75, 25));
+    row("ratesPanel", "buttonStrip", "", QRect(288, 0, 777, 89));
+    row("yieldStepLabel", "ratesPanel", "je ", label.translated(16, 48));
+    row("yieldStepEdit", "ratesPanel", "0", QRect(40, 48, 49, 24));
+    row("yieldStepUnitLabel", "ratesPanel", "dt", label.translated(96, 48));
+    row("surchargeLabel", "ratesPanel", "Mehrertrag   + ", label.translated(160, 48));
+    row("surchargeEdit", "ratesPanel", "0", QRect(264, 48, 41, 24));
+    row("surchargeUnitLabel", "ratesPanel", "kg N", label.translated(320, 48));
+    row("deductionLabel", "ratesPanel", "Minderertrag  -", label.translated(424, 48));
+    row("deductionEdit", "ratesPanel", "0", QRect(536, 48, 49, 24));
+    row("deductionUnitLabel", "ratesPanel", "kg N", label.translated(592, 48));
+    row("applyRatesButton", "ratesPanel", "Übernehmen", QRect(640, 40, 113, 25));
+    row("p2o5View", "mainWindow", "", QRect(0, 132, 1065, 197));
+    row("nView", "mainWindow", "", QRect(8, 177, 1057, 256));
+    row("nCellEditor", "mainWindow", "", QRect(184, 498, 121, 24), false);
+    row("p2o5CellEditor", "mainWindow", "", QRect(344, 498, 121, 24), false);
+    row("cropChooser", "mainWindow", "", QRect(496, 496, 169, 24), false);
+    row("remarkEditor", "mainWindow", "", QRect(712, 496, 217, 24));
 }
 
 void TestMainWindow::controls() {
@@ -170,24 +173,32 @@ void TestMainWindow::controls() {
 
 void TestMainWindow::focusPolicies() {
     // No tab stop, but a click still focuses them.
-    for (QWidget* w :
-         {static_cast<QWidget*>(form_->ED_Betriebsname),
-          static_cast<QWidget*>(form_->ED_Betriebsnummer), static_cast<QWidget*>(form_->Btn_Print),
-          static_cast<QWidget*>(form_->StringGrid1), static_cast<QWidget*>(form_->Edit3),
-          static_cast<QWidget*>(form_->Edit4), static_cast<QWidget*>(form_->Edit5)})
+    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "farmNameEdit")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "farmNumberEdit")),
+                       static_cast<QWidget*>(Widget<QPushButton>(*form_, "printButton")),
+                       static_cast<QWidget*>(Widget<kv4gui::WorksheetView>(*form_, "nView")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "yieldStepEdit")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "surchargeEdit")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "deductionEdit"))})
         QVERIFY2(w->focusPolicy() == Qt::ClickFocus, qPrintable(w->objectName()));
-    for (QWidget* w :
-         {static_cast<QWidget*>(form_->ED_Datum), static_cast<QWidget*>(form_->StringGrid2),
-          static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->EditT)})
+    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "dateEdit")),
+                       static_cast<QWidget*>(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))})
         QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(w->objectName()));
 }
 
 void TestMainWindow::fontAndBoldLabels() {
     QCOMPARE(form_->font().pointSize(), 10);
     for (QLabel* label :
-         {form_->Label1, form_->Label2, form_->Label3, form_->Label4, form_->Label5, form_->Label6})
+         {Widget<QLabel>(*form_, "yieldStepLabel"), Widget<QLabel>(*form_, "surchargeLabel"),
+          Widget<QLabel>(*form_, "yieldStepUnitLabel"), Widget<QLabel>(*form_, "deductionLabel"),
+          Widget<QLabel>(*form_, "surchargeUnitLabel"),
+          Widget<QLabel>(*form_, "deductionUnitLabel")})
         QVERIFY2(label->font().bold(), qPrintable(label->objectName()));
-    for (QLabel* label : {form_->Label7, form_->Label8, form_->Label9})
+    for (QLabel* label :
+         {Widget<QLabel>(*form_, "farmNameLabel"), Widget<QLabel>(*form_, "farmNumberLabel"),
+          Widget<QLabel>(*form_, "dateLabel")})
         QVERIFY2(!label->font().bold(), qPrintable(label->objectName()));
 }
 
@@ -202,7 +213,8 @@ void TestMainWindow::columnWidths_data() {
 void TestMainWindow::columnWidths() {
     QFETCH(bool, nSheet);
     QFETCH(QList<int>, widths);
-    kv4gui::TStringGrid* grid = nSheet ? form_->StringGrid1 : form_->StringGrid2;
+    kv4gui::WorksheetView* grid = nSheet ? Widget<kv4gui::WorksheetView>(*form_, "nView")
+                                         : Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
     QCOMPARE(grid->ColCount(), widths.size());
     for (int c = 0; c < widths.size(); ++c) {
         QCOMPARE(grid->ColWidth(c), widths[c]);
@@ -234,14 +246,21 @@ void TestMainWindow::headingsAndRowCounts() {
     const QStringList p = {"Schlag",     "Frucht",    "ha",       "Ertragserwartung",
                            "Erntereste", "Gehalt",    "Bodenart", "Klasse",
                            "Entzug",     "Anmerkung", "",         ""};
-    QCOMPARE(form_->StringGrid1->RowCount(), 2);
-    QCOMPARE(form_->StringGrid2->RowCount(), 5);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->RowCount(), 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->RowCount(), 5);
     QCOMPARE(form_->NSheet().RowCount(), 2);
     QCOMPARE(form_->PSheet().RowCount(), 5);
     for (int c = 0; c < n.size(); ++c)
-        QCOMPARE(form_->StringGrid1->model()->index(0, c).data().toString(), n[c]);
+        QCOMPARE(
+            Widget<kv4gui::WorksheetView>(*form_, "nView")->model()->index(0, c).data().toString(),
+            n[c]);
     for (int c = 0; c < p.size(); ++c)
-        QCOMPARE(form_->StringGrid2->model()->index(0, c).data().toString(), p[c]);
+        QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")
+                     ->model()
+                     ->index(0, c)
+                     .data()
+                     .toString(),
+                 p[c]);
     // The body is empty until the worksheets are filled.
     for (int r = 1; r < 5; ++r)
         for (int c = 0; c < p.size(); ++c) QVERIFY(form_->PSheet().Cells(c, r).empty());
@@ -250,68 +269,72 @@ void TestMainWindow::headingsAndRowCounts() {
 void TestMainWindow::designPlacesBeforeFirstSwitch() {
     // Without start-up both grids overlap at their design places; the N
     // worksheet lies above the P2O5 one.
-    QVERIFY(form_->StringGrid1->isVisible());
-    QVERIFY(form_->StringGrid2->isVisible());
-    QVERIFY(form_->Panel3->isVisible());
-    QVERIFY(form_->EditT->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
+    QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
+    QVERIFY(Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
     const QPoint overlap(500, 300);
     QWidget* top = form_->childAt(overlap);
     QVERIFY(top);
-    QVERIFY(top == form_->StringGrid1 || form_->StringGrid1->isAncestorOf(top));
+    QVERIFY(top == Widget<kv4gui::WorksheetView>(*form_, "nView") ||
+            Widget<kv4gui::WorksheetView>(*form_, "nView")->isAncestorOf(top));
 }
 
 void TestMainWindow::viewSwitchWithClicks() {
     const QRect between(0, 57, 1091, 657 - 57 - 90);
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    QVERIFY(!form_->StringGrid1->isVisible());
-    QVERIFY(form_->StringGrid2->isVisible());
-    QCOMPARE(form_->StringGrid2->geometry(), between);
-    QVERIFY(!form_->Panel3->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    QVERIFY(!Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->geometry(), between);
+    QVERIFY(!Widget<QFrame>(*form_, "ratesPanel")->isVisible());
 
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QVERIFY(form_->StringGrid1->isVisible());
-    QVERIFY(!form_->StringGrid2->isVisible());
-    QCOMPARE(form_->StringGrid1->geometry(), between);
-    QVERIFY(form_->Panel3->isVisible());
-    QVERIFY(!form_->EditT->isVisible());
-    QVERIFY(!form_->EditP->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
+    QVERIFY(!Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->geometry(), between);
+    QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
+    QVERIFY(!Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
+    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
 
     // And back: the P2O5 worksheet fills the same area again.
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    QCOMPARE(form_->StringGrid2->geometry(), between);
-    QVERIFY(form_->StringGrid2->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->geometry(), between);
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
 }
 
 void TestMainWindow::switchHidesEditors() {
-    for (QWidget* w : {static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->EditP),
-                       static_cast<QWidget*>(form_->EditT)})
+    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "p2o5CellEditor")),
+                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))})
         w->show();
-    form_->ComboBox2->show();
+    Widget<QComboBox>(*form_, "cropChooser")->show();
 
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QVERIFY(!form_->EditP->isVisible());
-    QVERIFY(!form_->EditT->isVisible());
-    QVERIFY(form_->EditN->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
+    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
+    QVERIFY(!Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
+    QVERIFY(Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
 
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    QVERIFY(!form_->EditN->isVisible());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
     // The crop list hides itself on losing the focus, not by the switch.
-    QVERIFY(form_->ComboBox2->isVisible());
+    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->isVisible());
 }
 
 void TestMainWindow::editorsLieAboveTheGrid() {
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    for (QWidget* editor :
-         {static_cast<QWidget*>(form_->EditN), static_cast<QWidget*>(form_->ComboBox2)}) {
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
+    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
+                            static_cast<QWidget*>(Widget<QComboBox>(*form_, "cropChooser"))}) {
         editor->show();
-        QVERIFY(form_->StringGrid1->geometry().contains(editor->geometry()));
+        QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")
+                    ->geometry()
+                    .contains(editor->geometry()));
         QWidget* top = form_->childAt(editor->geometry().center());
         QVERIFY2(top == editor || editor->isAncestorOf(top), qPrintable(editor->objectName()));
         editor->hide();
     }
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    for (QWidget* editor :
-         {static_cast<QWidget*>(form_->EditP), static_cast<QWidget*>(form_->EditT)}) {
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "p2o5CellEditor")),
+                            static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))}) {
         editor->show();
         QWidget* top = form_->childAt(editor->geometry().center());
         QVERIFY2(top == editor || editor->isAncestorOf(top), qPrintable(editor->objectName()));
@@ -319,19 +342,21 @@ void TestMainWindow::editorsLieAboveTheGrid() {
 }
 
 void TestMainWindow::gridFollowsWindowSize() {
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
     form_->resize(1200, 800);
     QTRY_COMPARE(form_->size(), QSize(1200, 800));
-    QCOMPARE(form_->Panel2->geometry(), QRect(0, 0, 1200, 57));
-    QCOMPARE(form_->Panel1->geometry(), QRect(0, 800 - 90, 1200, 90));
-    QCOMPARE(form_->StringGrid1->geometry(), QRect(0, 57, 1200, 800 - 57 - 90));
+    QCOMPARE(Widget<QFrame>(*form_, "headerStrip")->geometry(), QRect(0, 0, 1200, 57));
+    QCOMPARE(Widget<QFrame>(*form_, "buttonStrip")->geometry(), QRect(0, 800 - 90, 1200, 90));
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->geometry(),
+             QRect(0, 57, 1200, 800 - 57 - 90));
     // The hidden grid keeps its place until it is shown.
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    QCOMPARE(form_->StringGrid2->geometry(), QRect(0, 57, 1200, 800 - 57 - 90));
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->geometry(),
+             QRect(0, 57, 1200, 800 - 57 - 90));
 }
 
 void TestMainWindow::cropList() {
-    QComboBox* list = form_->ComboBox2;
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     QCOMPARE(list->count(), 16);
     QCOMPARE(list->itemText(0), QStringLiteral("Winterweizen A,B"));
     QCOMPARE(list->itemText(15), QStringLiteral("Zuckerrüben"));
@@ -342,7 +367,7 @@ void TestMainWindow::cropList() {
 }
 
 void TestMainWindow::cropListTakesNoTypedItems() {
-    QComboBox* list = form_->ComboBox2;
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     list->show();
     list->setFocus();
     QTest::keyClicks(list, "Erbsen");
@@ -352,13 +377,13 @@ void TestMainWindow::cropListTakesNoTypedItems() {
 }
 
 void TestMainWindow::panelBoxesAreTypable() {
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
-    QTest::mouseClick(form_->Edit4, Qt::LeftButton);
-    QVERIFY(form_->Edit4->hasFocus());
-    form_->Edit4->selectAll();
-    QTest::keyClicks(form_->Edit4, "1x0");
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
+    QTest::mouseClick(Widget<QLineEdit>(*form_, "surchargeEdit"), Qt::LeftButton);
+    QVERIFY(Widget<QLineEdit>(*form_, "surchargeEdit")->hasFocus());
+    Widget<QLineEdit>(*form_, "surchargeEdit")->selectAll();
+    QTest::keyClicks(Widget<QLineEdit>(*form_, "surchargeEdit"), "1x0");
     // No character filter on the panel boxes.
-    QCOMPARE(form_->Edit4->text(), QStringLiteral("1x0"));
+    QCOMPARE(Widget<QLineEdit>(*form_, "surchargeEdit")->text(), QStringLiteral("1x0"));
 }
 
 void TestMainWindow::worksheetsChangedUpdatesBothGrids() {
@@ -367,10 +392,13 @@ void TestMainWindow::worksheetsChangedUpdatesBothGrids() {
     form_->NSheet().SetCell(0, 1, "Acker 1");
     form_->PSheet().SetCell(0, 1, "Acker 1");
     form_->WorksheetsChanged();
-    QCOMPARE(form_->StringGrid1->RowCount(), 4);
-    QCOMPARE(form_->StringGrid2->RowCount(), 4);
-    QCOMPARE(form_->StringGrid1->model()->index(1, 0).data().toString(), QStringLiteral("Acker 1"));
-    QCOMPARE(form_->StringGrid2->model()->index(1, 0).data().toString(), QStringLiteral("Acker 1"));
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->RowCount(), 4);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->RowCount(), 4);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->model()->index(1, 0).data().toString(),
+             QStringLiteral("Acker 1"));
+    QCOMPARE(
+        Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->model()->index(1, 0).data().toString(),
+        QStringLiteral("Acker 1"));
 }
 
 void TestMainWindow::standardErrorBox_data() {
@@ -451,4 +479,4 @@ void TestMainWindow::errorBoxAndConfirmation() {
 }
 
 QTEST_MAIN(TestMainWindow)
-#include "test_UKV4_N_Bedarf.moc"
+#include "test_MainWindow.moc"

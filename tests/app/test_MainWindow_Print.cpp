@@ -17,20 +17,21 @@
 #include <memory>
 #include <string>
 
-#include "app/StringGrid.h"
-#include "app/UKV4_N_Bedarf.h"
-#include "data/Records.h"
+#include "app/MainWindow.h"
+#include "app/WorksheetView.h"
 #include "data/FileAccess.h"
+#include "data/Records.h"
+#include "farmwriter/DemoFarm.h"
 #include "guisupport/GuiTestSupport.h"
 #include "guisupport/PdfReader.h"
 #include "reference/NutrientClasses.h"
 #include "render/ReportPrinter.h"
-#include "farmwriter/DemoFarm.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/ReportLayout.h"
 
 using kv4guitest::ScopedModalHook;
+using kv4guitest::Widget;
 
 namespace {
 
@@ -89,7 +90,8 @@ class TestPrintWindow : public QObject {
 
     QTemporaryDir dir_;
     std::unique_ptr<ScopedModalHook> hook_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<kv4::Worksheets> sheets_;  // outlives the window
+    std::unique_ptr<kv4gui::MainWindow> form_;
 };
 
 void TestPrintWindow::initTestCase() {
@@ -102,23 +104,24 @@ void TestPrintWindow::initTestCase() {
 
 void TestPrintWindow::init() {
     hook_ = std::make_unique<ScopedModalHook>();
-    form_ = std::make_unique<TForm1>(nullptr, TForm1::StartUp::Manual);
+    sheets_ = std::make_unique<kv4::Worksheets>();
+    form_ = std::make_unique<kv4gui::MainWindow>(*sheets_);
     // The start-up sequence, without its dialogs: the four years and the
     // class table of the demo farm, then the fill and the N view.
-    const std::string root = kv4::WithBackslash(dir_.path().toStdString());
+    const std::string root = kv4::WithTrailingSeparator(dir_.path().toStdString());
     form_->NutrientClassTable().LoadNutrientClasses(root);
     QVERIFY(!form_->NutrientClassTable().Records().empty());
     kv4::FarmDigest farm;
-    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithBackslash(root + "Daten")).empty());
+    QVERIFY(kv4::LoadFarmYears(farm, kv4::WithTrailingSeparator(root + "Daten")).empty());
     QVERIFY(farm.HasFields2018());
     kv4::FillWorksheets(farm, form_->NutrientClassTable(), form_->NSheet(), form_->PSheet(),
                         form_->DecimalSeparator());
     form_->WorksheetsChanged();
     QVERIFY(kv4guitest::ShowActive(*form_));
-    form_->Button3Click();
-    QTest::keyClicks(form_->ED_Betriebsname, QStringLiteral("Hof Sonnenwiese"));
-    QTest::keyClicks(form_->ED_Betriebsnummer, QStringLiteral("276 05 123"));
-    QTest::keyClicks(form_->ED_Datum, QStringLiteral("15.02.2018"));
+    form_->ShowNWorksheet();
+    QTest::keyClicks(Widget<QLineEdit>(*form_, "farmNameEdit"), QStringLiteral("Hof Sonnenwiese"));
+    QTest::keyClicks(Widget<QLineEdit>(*form_, "farmNumberEdit"), QStringLiteral("276 05 123"));
+    QTest::keyClicks(Widget<QLineEdit>(*form_, "dateEdit"), QStringLiteral("15.02.2018"));
 }
 
 void TestPrintWindow::cleanup() {
@@ -153,7 +156,9 @@ void TestPrintWindow::AnswerPrintDialog(PrintAnswer& answer) {
     });
 }
 
-void TestPrintWindow::ClickPrint() { QTest::mouseClick(form_->Btn_Print, Qt::LeftButton); }
+void TestPrintWindow::ClickPrint() {
+    QTest::mouseClick(Widget<QPushButton>(*form_, "printButton"), Qt::LeftButton);
+}
 
 QStringList TestPrintWindow::FieldNames() const {
     QStringList names;
@@ -208,8 +213,8 @@ void TestPrintWindow::nReportOfTheVisibleWorksheet() {
 }
 
 void TestPrintWindow::p2o5ReportAfterSwitch() {
-    QTest::mouseClick(form_->Button4, Qt::LeftButton);
-    QVERIFY(form_->StringGrid1->isHidden());
+    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
+    QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isHidden());
     form_->PSheet().SetCell(kv4::pcol::Anmerkung, 2, "Probe vom Herbst");
     form_->WorksheetsChanged();
 
@@ -234,7 +239,7 @@ void TestPrintWindow::p2o5ReportAfterSwitch() {
     for (const QString& name : FieldNames()) QVERIFY2(text.contains(name), qPrintable(name));
 
     // Back to N: the N report again.
-    QTest::mouseClick(form_->Button3, Qt::LeftButton);
+    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
     PrintAnswer again;
     again.file = dir_.filePath(QStringLiteral("n-again.pdf"));
     AnswerPrintDialog(again);
@@ -361,4 +366,4 @@ void TestPrintWindow::headingsSetInArialWidths() {
 }
 
 QTEST_MAIN(TestPrintWindow)
-#include "test_UKV4_N_Bedarf_Print.moc"
+#include "test_MainWindow_Print.moc"

@@ -1,0 +1,154 @@
+#pragma once
+// The main window: the N and P2O5 worksheets, the header strip with the
+// farm's name, number and date, and the button strip. The handlers only wire
+// controls to the core; every value is computed there.
+#include <QWidget>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "reference/NutrientClasses.h"
+#include "worksheets/Worksheet.h"
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kv4gui {
+
+class WorksheetView;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // `worksheets` outlives the window: the views show it until they are gone.
+    explicit MainWindow(kv4::Worksheets& worksheets, QWidget* parent = nullptr);
+
+    // The start-up: the notice, the data folder, the farm's files and the
+    // filled worksheets. Call it once the window is shown; its dialogs are
+    // modal over the window.
+    void Start();
+
+    // The data folder confirmed at start-up: empty, or ending in the path
+    // separator.
+    const std::string& DataFolder() const { return dataFolder_; }
+
+    kv4::Worksheet& NSheet() { return worksheets_.n; }
+    kv4::Worksheet& PSheet() { return worksheets_.p; }
+
+    // The nutrient class table, read when the window is created.
+    kv4::NutrientClasses& NutrientClassTable();
+
+    // Decimal separator of the regional settings.
+    char DecimalSeparator() const;
+
+    // Runs a handler body: an error that escapes it is shown in the standard
+    // error box, and the program goes on.
+    template <class F>
+    void Guarded(F&& body);
+
+    // Tells the views that the worksheets changed (one view update per pass).
+    void WorksheetsChanged();
+
+    // The recalculation pass over both worksheets, followed by one view
+    // update, also when a cell that is not a number ends it.
+    void RecalcWorksheets();
+
+    void ShowNWorksheet();
+    void ShowP2O5Worksheet();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildControls();
+    void ConnectHandlers();
+    void SetUpWorksheets();
+    void LayoutGrids();
+    void ShowStandardErrorText(const std::string& text);
+    // The worksheet on screen takes the focus (the N one before the first
+    // switch, when both are shown).
+    void FocusWorksheet();
+    // Lays an editor (or the crop list) over cell (c, r) of a view, and
+    // keeps it there while the view scrolls.
+    void LayEditorOver(QWidget* editor, WorksheetView* view, int c, int r);
+    void PlaceEditor(QWidget* editor);
+    // Each read error of a load in its own error box, in order.
+    void ShowReadErrors(const std::vector<std::string>& errors);
+    // Start-up steps.
+    std::string AskDataFolder();
+    bool LoadFarm();
+
+    // Handlers.
+    void OnNCellChosen();
+    void OnP2O5CellChosen();
+    void FilterNEditor();
+    void CommitNEditor();
+    void FilterP2O5Editor();
+    void CommitP2O5Editor();
+    void CommitRemark();
+    void OnCropPicked();
+    void CommitCropChoice();
+    void ApplyYieldStepAndRates();
+    void PrintShownWorksheet();
+
+    // The view that fills the area between the strips, if any.
+    enum class ClientGrid { None, N, P };
+
+    kv4::Worksheets& worksheets_;
+    kv4::Worksheet& nSheet_ = worksheets_.n;
+    kv4::Worksheet& pSheet_ = worksheets_.p;
+    kv4::NutrientClasses nutrientClasses_;
+    std::string dataFolder_;
+
+    QFrame* headerStrip_ = nullptr;
+    QLabel* farmNameLabel_ = nullptr;
+    QLineEdit* farmNameEdit_ = nullptr;
+    QLabel* farmNumberLabel_ = nullptr;
+    QLineEdit* farmNumberEdit_ = nullptr;
+    QLabel* dateLabel_ = nullptr;
+    QLineEdit* dateEdit_ = nullptr;
+    QFrame* buttonStrip_ = nullptr;
+    QPushButton* nButton_ = nullptr;
+    QPushButton* p2o5Button_ = nullptr;
+    QPushButton* printButton_ = nullptr;
+    QFrame* ratesPanel_ = nullptr;
+    QLabel* yieldStepLabel_ = nullptr;
+    QLineEdit* yieldStepEdit_ = nullptr;
+    QLabel* yieldStepUnitLabel_ = nullptr;
+    QLabel* surchargeLabel_ = nullptr;
+    QLineEdit* surchargeEdit_ = nullptr;
+    QLabel* surchargeUnitLabel_ = nullptr;
+    QLabel* deductionLabel_ = nullptr;
+    QLineEdit* deductionEdit_ = nullptr;
+    QLabel* deductionUnitLabel_ = nullptr;
+    QPushButton* applyRatesButton_ = nullptr;
+    WorksheetView* p2o5View_ = nullptr;
+    WorksheetView* nView_ = nullptr;
+    QLineEdit* nCellEditor_ = nullptr;
+    QLineEdit* p2o5CellEditor_ = nullptr;
+    QComboBox* cropChooser_ = nullptr;
+    QLineEdit* remarkEditor_ = nullptr;
+
+    struct EditorCell {
+        WorksheetView* view = nullptr;
+        int c = 0;
+        int r = 0;
+    };
+    std::map<QWidget*, EditorCell> editorCells_;
+    ClientGrid clientGrid_ = ClientGrid::None;
+};
+
+template <class F>
+void MainWindow::Guarded(F&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ShowStandardErrorText(e.what());
+    }
+}
+
+}  // namespace kv4gui
