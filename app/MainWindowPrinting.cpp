@@ -7,40 +7,13 @@
 #include "app/MainWindow.h"
 #include "app/WorksheetView.h"
 #include "dialogs/ModalDialogs.h"
+#include "render/PageSelection.h"
 #include "render/QtText.h"
 #include "render/ReportPrinter.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/ReportLayout.h"
 
 namespace kv4gui {
-
-namespace {
-
-// The pages the farmer asked for in the print dialog, in the order they go
-// to the printer: the chosen page range, and the copies that the printer
-// does not make itself (a PDF file, or a printer without copies of its own),
-// as whole sets when collated and page by page otherwise.
-kv4::ReportPages PagesToPrint(const QPrinter& printer, const kv4::ReportPages& report) {
-    const QPageRanges ranges = printer.pageRanges();
-    const bool allPages = printer.printRange() != QPrinter::PageRange || ranges.isEmpty();
-    std::vector<const kv4::ReportPage*> chosen;
-    for (std::size_t i = 0; i < report.pages.size(); ++i)
-        if (allPages || ranges.contains(static_cast<int>(i) + 1))
-            chosen.push_back(&report.pages[i]);
-
-    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(printer.copyCount(), 1);
-    kv4::ReportPages out;
-    if (printer.collateCopies()) {
-        for (int copy = 0; copy < copies; ++copy)
-            for (const kv4::ReportPage* page : chosen) out.pages.push_back(*page);
-    } else {
-        for (const kv4::ReportPage* page : chosen)
-            for (int copy = 0; copy < copies; ++copy) out.pages.push_back(*page);
-    }
-    return out;
-}
-
-}  // namespace
 
 bool MainWindow::ConfirmPrintDespiteStop() {
     // A cell that is no number stops every recalculation there: the rows from
@@ -89,8 +62,13 @@ void MainWindow::PrintShownWorksheet() {
     // A printer that cannot be opened throws PrintError; the standard error
     // box shows it.
     if (!printer.isValid()) throw PrintError(kNoPrinterText);
+    const bool pageRange = printer.printRange() == QPrinter::PageRange;
     const kv4::ReportPages pages =
-        PagesToPrint(printer, LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()));
+        PagesToPrint(LayoutForPrinter(printer, sheet, kind, header, logicalDpiY()),
+                     {.ranges = pageRange ? printer.pageRanges() : QPageRanges(),
+                      .copies = printer.copyCount(),
+                      .printerMakesCopies = printer.supportsMultipleCopies(),
+                      .collate = printer.collateCopies()});
     // A range beyond the report's last page asks for no paper.
     if (pages.pages.empty()) return;
     if (!PrintReport(printer, pages)) throw PrintError(kNoPrinterText);

@@ -114,8 +114,13 @@ FileContent::Status ReadFileRecords(
     // Straight into our buffer: the stream's own would copy every byte once more.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
-    // Not zeroed first: only bytes that were read are ever handed on.
-    const std::size_t bufferBytes = std::max(chunkBytes, recordSize);
+    // Not zeroed first: only bytes that were read are ever handed on. A file
+    // smaller than a chunk (the master data, a small farm) gets a buffer of
+    // its size.
+    const std::uintmax_t size = fs::file_size(path, ec);
+    const std::size_t chunk =
+        ec ? chunkBytes : static_cast<std::size_t>(std::min<std::uintmax_t>(chunkBytes, size));
+    const std::size_t bufferBytes = std::max(chunk, recordSize);
     const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(bufferBytes);
     std::size_t held = 0;  // the start of a record cut by the last chunk's end
     std::uintmax_t total = 0;

@@ -3,11 +3,17 @@
 // tag byte, a 16-bit little-endian length and that many bytes. A length
 // beyond the input takes what is left, so every byte string is a valid input
 // and the mutator can grow or cut a part without breaking the others.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <span>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace kv4fuzz {
@@ -51,6 +57,20 @@ inline std::span<const std::uint8_t> PartBytes(const std::vector<Part>& parts, s
 inline std::string PartText(const std::vector<Part>& parts, std::size_t i) {
     const auto b = PartBytes(parts, i);
     return std::string(b.begin(), b.end());
+}
+
+// The data folder of a folder target, one per process: fuzz.sh keeps it in
+// memory (TMPDIR=/dev/shm).
+inline std::filesystem::path TargetFolder(const std::string& target) {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) base = "/tmp";
+    return base / (target + "-" + std::to_string(::getpid()));
+}
+
+inline std::vector<std::uint8_t> ReadAll(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // A broken invariant is a finding: stop so that libFuzzer keeps the input.

@@ -4,14 +4,10 @@
 // the nutrient class table read, both worksheets filled and recalculated.
 // Afterwards every file must hold the bytes it was given, under its own
 // name or, for the four padded master-data names, under the repaired one.
-#include <unistd.h>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -59,18 +55,8 @@ constexpr std::array<Entry, 28> kEntries = {{
 }};
 
 const fs::path& Folder() {
-    static const fs::path folder = [] {
-        std::error_code ec;
-        fs::path base = fs::temp_directory_path(ec);
-        if (ec) base = "/tmp";
-        return base / ("kv4-fuzz-folder-" + std::to_string(::getpid()));
-    }();
+    static const fs::path folder = kv4fuzz::TargetFolder("kv4-fuzz-folder");
     return folder;
-}
-
-std::vector<std::uint8_t> ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string RepairedName(const std::string& padded) {
@@ -163,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(!repaired.empty());
             path = dir / repaired;
         }
-        Check(ReadAll(path) == bytes);
+        Check(kv4fuzz::ReadAll(path) == bytes);
     }
     return 0;
 }

@@ -30,10 +30,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-Bytes ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using kv4fuzz::ReadAll;
 
 Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
@@ -184,26 +181,38 @@ enum Tag : std::uint8_t {
     kSonstigFolder = 24,
 };
 
+// The four years of the farm, each cut to its first fields and their
+// first works, tagged as fuzz_fill_folder and fuzz_streamed_farm take them.
+void AppendYears(Bytes& seed, const fs::path& data, std::size_t fields, std::size_t works) {
+    const std::uint8_t yearTags[4][2] = {
+        {kSchl2018, kArb2018}, {kSchl2017, kArb2017}, {kSchl2016, kArb2016}, {kSchl2015, kArb2015}};
+    for (int y = 0; y < 4; ++y) {
+        const SmallYear small = CutYear(data, 2018 - y, fields, works);
+        kv4fuzz::AppendPart(seed, yearTags[y][0], small.fields);
+        kv4fuzz::AppendPart(seed, yearTags[y][1], small.works);
+    }
+}
+
 void FolderSeeds(const fs::path& root, SeedDir& seeds) {
     const fs::path data = root / "Daten";
     const Bytes table = ReadAll(root / "NKlassen.dat");
     for (auto [fields, works] : {std::pair{1, 3}, std::pair{2, 2}}) {
         Bytes seed;
-        const std::uint8_t yearTags[4][2] = {{kSchl2018, kArb2018},
-                                             {kSchl2017, kArb2017},
-                                             {kSchl2016, kArb2016},
-                                             {kSchl2015, kArb2015}};
-        for (int y = 0; y < 4; ++y) {
-            const SmallYear small = CutYear(data, 2018 - y, fields, works);
-            kv4fuzz::AppendPart(seed, yearTags[y][0], small.fields);
-            kv4fuzz::AppendPart(seed, yearTags[y][1], small.works);
-        }
+        AppendYears(seed, data, fields, works);
         kv4fuzz::AppendPart(seed, kNKlassen, table);
         const Bytes master(kv4::kMasterRecordSize + 17, 0x5A);
         kv4fuzz::AppendPart(seed, kMaschine, master);
         kv4fuzz::AppendPart(seed, fields == 2 ? kFruchtPadded : kFrucht, master);
         kv4fuzz::AppendPart(seed, kDuengerPadded, master);
         if (fields == 2) kv4fuzz::AppendPart(seed, kSonstigFolder, {});
+        seeds.Add(seed);
+    }
+}
+
+void StreamedFarmSeeds(const fs::path& root, SeedDir& seeds) {
+    for (auto [fields, works] : {std::pair{1, 3}, std::pair{2, 2}, std::pair{3, 4}}) {
+        Bytes seed;
+        AppendYears(seed, root / "Daten", fields, works);
         seeds.Add(seed);
     }
 }
@@ -230,6 +239,8 @@ int main(int argc, char** argv) {
         NumberSeeds(numberSeeds);
         SeedDir folderSeeds(out, "fuzz_fill_folder");
         FolderSeeds(farm, folderSeeds);
+        SeedDir streamedSeeds(out, "fuzz_streamed_farm");
+        StreamedFarmSeeds(farm, streamedSeeds);
         fs::remove_all(farm);
     } catch (const std::exception& e) {
         std::cerr << "make_fuzz_seeds: " << e.what() << '\n';

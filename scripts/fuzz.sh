@@ -6,6 +6,13 @@
 #   scripts/fuzz.sh [RUNS]          RUNS inputs per target (default 200000)
 #   scripts/fuzz.sh --time SECONDS  SECONDS per target instead of a run count
 #
+# A long campaign, e.g. ten million inputs per target on a quiet machine
+# (some hours for the folder targets):
+#   KV4_FUZZ_TARGETS="fuzz_streamed_farm fuzz_fill_folder" scripts/fuzz.sh 10000000
+# Each run starts from the corpus the runs before it kept and adds to it, so
+# campaigns continue one another; keep <build>/fuzz-corpus when cleaning the
+# build, or set KV4_FUZZ_BUILD to a folder that lasts.
+#
 # Environment: KV4_FUZZ_BUILD (build folder, default build-fuzz),
 # KV4_FUZZ_JOBS (build jobs, default 2), KV4_FUZZ_TARGETS (a blank-separated
 # choice of targets, default all), KV4_FUZZ_SEED (libFuzzer's seed, default

@@ -29,6 +29,22 @@ TEST(BlockAllocator, ListsGrowShrinkAndMoveThroughBothKindsOfBlocks) {
     }
 }
 
+// A block of exactly kLargeBlockBytes is mapped, so it starts on a huge
+// page; one byte less comes from the heap, whose blocks never do (glibc puts
+// its bookkeeping in front of each).
+TEST(BlockAllocator, ThresholdBetweenHeapAndMappedBlocks) {
+    if (!kv4::kMapsLargeBlocks) GTEST_SKIP() << "blocks come from the heap here";
+    const auto onHugePage = [](const void* block) {
+        return reinterpret_cast<std::uintptr_t>(block) % (std::uintptr_t(2) << 20) == 0;
+    };
+    void* const mapped = kv4::AllocateBlock(kv4::kLargeBlockBytes);
+    void* const heap = kv4::AllocateBlock(kv4::kLargeBlockBytes - 1);
+    EXPECT_TRUE(onHugePage(mapped));
+    EXPECT_FALSE(onHugePage(heap));
+    kv4::FreeBlock(heap, kv4::kLargeBlockBytes - 1);
+    kv4::FreeBlock(mapped, kv4::kLargeBlockBytes);
+}
+
 #ifdef __linux__
 long VmSizeKb() {
     std::ifstream status("/proc/self/status");

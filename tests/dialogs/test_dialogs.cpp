@@ -86,6 +86,7 @@ class TestDialogs : public QObject {
     void everyCloseAccepts();
     void driveListHoldsRootAndSelectsVolume();
     void otherDriveSwitchesList();
+    void folderExtendingADrivesNameIsNotOnIt();
 
   private:
     // A tree: <root>/Äcker Daten/Unter, beta, Gamma, alpha, .versteckt, datei.txt
@@ -490,6 +491,22 @@ void TestDialogs::otherDriveSwitchesList() {
     QVERIFY(down);
     DoubleClick(Widget<kv4gui::FolderList>(dialog, "folderList"), down);
     QCOMPARE(drives->currentIndex(), gammaDrive);
+}
+
+// A volume mounted at <tree>/Gam does not hold <tree>/Gamma.
+void TestDialogs::folderExtendingADrivesNameIsNotOnIt() {
+    MakeTree();
+    DataFolderDialog dialog;
+    QComboBox* drives = Widget<QComboBox>(dialog, "driveCombo");
+    const QString gamma = root_ + QStringLiteral("/Gamma");
+    dialog.SetFolder(gamma);
+    const int treeDrive = drives->currentIndex();
+    const QString gam = root_ + QStringLiteral("/Gam");
+    drives->addItem(QDir::toNativeSeparators(gam), gam);
+    dialog.SetFolder(root_);
+    dialog.SetFolder(gamma);
+    QCOMPARE(drives->currentIndex(), treeDrive);
+    QCOMPARE(dialog.Folder(), QDir::toNativeSeparators(gamma));
 }
 
 QTEST_MAIN(TestDialogs)

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "ExportTestFiles.h"
@@ -74,6 +76,28 @@ TEST(Outputs, AllOrNothing) {
     EXPECT_EQ(ReadText(b), "neu b");
 }
 
+// The last step fails: while the outputs are written a folder takes the
+// place of the first target, which its rename cannot replace. Nothing is
+// renamed, no temporary file stays, and the failure is reported.
+TEST(Outputs, RenameThatCannotReplaceItsTargetChangesNothing) {
+    kv4test::TempDir dir;
+    const fs::path a = dir.path() / "a.csv";
+    const fs::path b = dir.path() / "b.csv";
+    WriteText(b, "alt");
+    const std::vector<kv4::OutputJob> jobs = {TextJob(a, "neu a"),
+                                              {b, [&a](const fs::path& file, std::string& error) {
+                                                   fs::create_directory(a);
+                                                   WriteText(a / "belegt", "");
+                                                   return kv4::WriteTextFile(file, "neu b", error);
+                                               }}};
+    const auto problem = kv4::WriteOutputs(jobs);
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("a.csv\" kann nicht geschrieben werden"), std::string::npos)
+        << *problem;
+    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_EQ(ReadText(b), "alt");
+}
+
 TEST(Outputs, WriteProtectedTargetStaysAsItIs) {
     kv4test::TempDir dir;
     const fs::path target = dir.path() / "schreibgeschuetzt.csv";
@@ -113,5 +137,33 @@ TEST(Outputs, PathIsInside) {
     fs::create_directory_symlink(data, dir.path() / "link", ec);
     if (!ec) {
         EXPECT_TRUE(kv4::PathIsInside(dir.path() / "link" / "n.csv", data));
+    }
+}
+
+// A data folder that does not exist (not yet, or no longer) still holds what
+// would lie in it, also where the part of its path that exists is reached
+// through a link.
+TEST(Outputs, PathIsInsideAMissingFolder) {
+    kv4test::TempDir dir;
+    const fs::path missing = dir.path() / "fehlt" / "Daten";
+    const std::vector<std::pair<fs::path, bool>> cases = {
+        {missing / "n.csv", true},
+        {missing / "neu" / "n.csv", true},
+        {dir.path() / "fehlt" / "x" / ".." / "Daten" / "n.csv", true},
+        {dir.path() / "fehlt" / "Daten2" / "n.csv", false},
+        {dir.path() / "fehlt" / "n.csv", false},
+    };
+    for (const auto& [file, inside] : cases) {
+        EXPECT_EQ(kv4::PathIsInside(file, missing), inside) << file;
+        EXPECT_EQ(kv4::PathIsInside(file, missing.string() + "/"), inside) << file;
+    }
+    std::error_code ec;
+    fs::create_directory(dir.path() / "echt");
+    fs::create_directory_symlink(dir.path() / "echt", dir.path() / "link", ec);
+    if (!ec) {
+        EXPECT_TRUE(kv4::PathIsInside(dir.path() / "echt" / "Daten" / "n.csv",
+                                      dir.path() / "link" / "Daten"));
+        EXPECT_TRUE(kv4::PathIsInside(dir.path() / "link" / "Daten" / "n.csv",
+                                      dir.path() / "echt" / "Daten"));
     }
 }

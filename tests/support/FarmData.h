@@ -35,4 +35,9 @@ kv4::YieldExpectation FillWorksheets(const FarmData& farm, const kv4::NutrientCl
                                      char decimalSeparator);
 kv4::YieldExpectation Expectation(const FarmData& farm);
 
+// The first place where two digests differ, to the last bit of every sum
+// (the order of the works decides sums and the latest sample); empty when
+// they are the same.
+std::string DigestDifference(const kv4::FarmDigest& got, const kv4::FarmDigest& want);
+
 }  // namespace kv4test

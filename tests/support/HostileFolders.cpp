@@ -10,6 +10,7 @@
 #include "data/FileAccess.h"
 #include "data/MasterData.h"
 #include "farmwriter/RecordWriter.h"
+#include "support/FarmData.h"
 #include "worksheets/FarmDigest.h"
 #include "worksheets/NumberFormat.h"
 #include "worksheets/Recalc.h"
@@ -369,11 +370,17 @@ std::vector<HostileFolder> HostileFolders() {
     return cases;
 }
 
-StartUpResult RunStartUp(const fs::path& folder) {
+StartUpResult RunStartUp(const fs::path& folder, YearReading reading) {
     StartUpResult result;
     const std::string dataFolder = kv4::WithTrailingSeparator(kv4::PathToUtf8(folder));
-    kv4::FarmDigest farm;
-    result.messages = kv4::LoadFarmYears(farm, dataFolder);
+    kv4::FarmDigest& farm = result.digest;
+    if (reading == YearReading::Streamed) {
+        result.messages = kv4::LoadFarmYears(farm, dataFolder);
+    } else {
+        FarmData registers;
+        result.messages = LoadFarmYears(registers, dataFolder);
+        farm = Digest(registers);
+    }
     const kv4::MasterData master = kv4::LoadMasterData(dataFolder);
     result.messages.insert(result.messages.end(), master.errors.begin(), master.errors.end());
     for (std::size_t i = 0; i < 6; ++i) result.masterRecords[i] = master.lists[i].size();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reference/NutrientClasses.h"
+#include "worksheets/FarmDigest.h"
 #include "worksheets/Fill.h"
 #include "worksheets/Worksheet.h"
 
@@ -30,10 +31,12 @@ struct HostileFolder {
 };
 std::vector<HostileFolder> HostileFolders();
 
-// Everything the start-up left: what the library reported, the worksheets
-// and the conversion error that ended the first recalculation, if any.
+// Everything the start-up left: what the library reported, what it took
+// from the years, the worksheets and the conversion error that ended the
+// first recalculation, if any.
 struct StartUpResult {
     std::vector<std::string> messages;  // the read errors and failed renames, in order
+    kv4::FarmDigest digest;
     bool hasFields2018 = false;
     kv4::Worksheet n = kv4::MakeNWorksheet();
     kv4::Worksheet p = kv4::MakePWorksheet();
@@ -42,9 +45,15 @@ struct StartUpResult {
     std::size_t classRecords = 0;
 };
 
+// How the four years are read: streamed one at a time, as the program does,
+// or by the register's literal procedures with all four held at once
+// (FarmData), which the streamed reading must match.
+enum class YearReading { Streamed, Literal };
+
 // Loads the four years, repairs and reads the master data, reads the
 // nutrient class table, fills both worksheets and recalculates them, all
 // from `folder`, as the window's start-up does after the folder dialog.
-StartUpResult RunStartUp(const std::filesystem::path& folder);
+StartUpResult RunStartUp(const std::filesystem::path& folder,
+                         YearReading reading = YearReading::Streamed);
 
 }  // namespace kv4test

@@ -10,10 +10,11 @@ namespace kv4test {
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir() {
+TempDir::TempDir() : TempDir(fs::temp_directory_path()) {}
+
+TempDir::TempDir(const fs::path& base) {
     static std::atomic<unsigned> counter{0};
     std::random_device random;
-    const fs::path base = fs::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate =
             base / ("kv4test-" + std::to_string(random()) + "-" + std::to_string(counter++));

@@ -3,11 +3,12 @@
 
 namespace kv4test {
 
-// A fresh empty folder below the system's temporary folder, removed by the
-// destructor.
+// A fresh empty folder below the system's temporary folder (or `base`),
+// removed by the destructor.
 class TempDir {
   public:
     TempDir();
+    explicit TempDir(const std::filesystem::path& base);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
