@@ -24,6 +24,7 @@
 #include "farmwriter/DemoFarm.h"
 #include "farmwriter/RecordWriter.h"
 #include "fuzz/FuzzInput.h"
+#include "support/HostileFolders.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -209,12 +210,24 @@ void FolderSeeds(const fs::path& root, SeedDir& seeds) {
     }
 }
 
+// Cuts of the demo farm, and the whole small farm of the hostile folders,
+// whose works of 2018 are N-min samples.
 void StreamedFarmSeeds(const fs::path& root, SeedDir& seeds) {
-    for (auto [fields, works] : {std::pair{1, 3}, std::pair{2, 2}, std::pair{3, 4}}) {
+    for (auto [fields, works] : {std::pair{1, 3}, std::pair{2, 2}}) {
         Bytes seed;
         AppendYears(seed, root / "Daten", fields, works);
         seeds.Add(seed);
     }
+    const fs::path small = root / "klein";
+    kv4test::WriteSmallFarm(small);
+    Bytes seed;
+    for (int year = 2018; year >= 2015; --year) {
+        const auto tag = static_cast<std::uint8_t>(2 * (2018 - year));
+        kv4fuzz::AppendPart(seed, tag, ReadAll(small / ("SCHL" + std::to_string(year) + ".DAT")));
+        kv4fuzz::AppendPart(seed, tag + 1,
+                            ReadAll(small / ("ARB" + std::to_string(year) + ".DAT")));
+    }
+    seeds.Add(seed);
 }
 
 }  // namespace
