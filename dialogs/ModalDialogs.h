@@ -30,8 +30,12 @@ void ShowStandardError(QWidget* parent, const std::string& text);
 // A message box of type error: caption "Fehler", one button "OK".
 void ShowErrorMessage(QWidget* parent, const std::string& text);
 
+// The button that Return presses in a confirmation.
+enum class DefaultAnswer { Yes, No };
+
 // A confirmation: caption "Bestätigung", buttons "&Ja" and "&Nein". True
 // when "&Ja" was chosen.
-bool AskConfirmation(QWidget* parent, const std::string& text);
+bool AskConfirmation(QWidget* parent, const std::string& text,
+                     DefaultAnswer defaultAnswer = DefaultAnswer::Yes);
 
 }  // namespace kv4gui
