@@ -62,10 +62,15 @@ class MainWindow : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Asks before entries made since the start or the last print are lost;
+    // remembers the window's place and the farm's header.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildControls();
     void ConnectHandlers();
+    // The tab chain in reading order, Ctrl+P and F1.
+    void SetUpKeyboard();
     void SetUpWorksheets();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
@@ -79,6 +84,7 @@ class MainWindow : public QWidget {
     // Each read error of a load in its own error box, in order.
     void ShowReadErrors(const std::vector<std::string>& errors);
     // Start-up steps.
+    void ShowNotice();
     std::string AskDataFolder();
     bool LoadFarm();
 
@@ -94,6 +100,17 @@ class MainWindow : public QWidget {
     void CommitCropChoice();
     void ApplyYieldStepAndRates();
     void PrintShownWorksheet();
+
+    // What the farmer entered since the start or the last print: typed into
+    // a header or rate box (edited_), or any change of a worksheet.
+    void MarkEdited();
+    void MarkSaved();
+    bool HasUnsavedEntries() const;
+    // Window place and, per data folder, Betrieb and Betriebsnummer, kept in
+    // the user's settings (never in the farm's folder).
+    void RestoreWindowPlace();
+    void RememberSession() const;
+    void RecallFarmHeader();
 
     // The view that fills the area between the strips, if any.
     enum class ClientGrid { None, N, P };
@@ -140,6 +157,10 @@ class MainWindow : public QWidget {
     };
     std::map<QWidget*, EditorCell> editorCells_;
     ClientGrid clientGrid_ = ClientGrid::None;
+
+    bool edited_ = false;
+    unsigned long long nRevisionSaved_ = 0;
+    unsigned long long pRevisionSaved_ = 0;
 };
 
 template <class F>
