@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -101,6 +104,9 @@ MainWindow::MainWindow(kv4::Worksheets& worksheets, QWidget* parent)
     BuildControls();
     Guarded([this] { SetUpWorksheets(); });
     ConnectHandlers();
+    SetUpKeyboard();
+    RestoreWindowPlace();
+    MarkSaved();
 }
 
 kv4::NutrientClasses& MainWindow::NutrientClassTable() { return nutrientClasses_; }
@@ -111,11 +117,9 @@ void MainWindow::BuildControls() {
     headerStrip_ = MakePanel(this, "headerStrip", QFrame::Raised);
     farmNameLabel_ = MakeLabel(headerStrip_, "farmNameLabel", QStringLiteral("Betrieb:"), 88, 16);
     farmNameEdit_ = MakeEdit(headerStrip_, "farmNameEdit", QRect(144, 16, 185, 24));
-    farmNameEdit_->setFocusPolicy(Qt::ClickFocus);
     farmNumberLabel_ =
         MakeLabel(headerStrip_, "farmNumberLabel", QStringLiteral("Betriebsnummer"), 352, 16);
     farmNumberEdit_ = MakeEdit(headerStrip_, "farmNumberEdit", QRect(464, 16, 153, 24));
-    farmNumberEdit_->setFocusPolicy(Qt::ClickFocus);
     dateLabel_ = MakeLabel(headerStrip_, "dateLabel", QStringLiteral("Datum"), 712, 16);
     dateEdit_ = MakeEdit(headerStrip_, "dateEdit", QRect(784, 16, 89, 24));
 
@@ -125,7 +129,6 @@ void MainWindow::BuildControls() {
         MakeButton(buttonStrip_, "p2o5Button", QStringLiteral("P2O5"), QRect(64, 1, 65, 25));
     printButton_ =
         MakeButton(buttonStrip_, "printButton", QStringLiteral("Drucken"), QRect(24, 40, 75, 25));
-    printButton_->setFocusPolicy(Qt::ClickFocus);
 
     ratesPanel_ = MakePanel(buttonStrip_, "ratesPanel", QFrame::Sunken);
     ratesPanel_->setGeometry(288, 0, 777, 89);
@@ -146,8 +149,6 @@ void MainWindow::BuildControls() {
         MakeEdit(ratesPanel_, "deductionEdit", QRect(536, 48, 49, 24), QStringLiteral("0"));
     deductionUnitLabel_ =
         MakeLabel(ratesPanel_, "deductionUnitLabel", QStringLiteral("kg N"), 592, 48, true);
-    for (QLineEdit* box : {yieldStepEdit_, surchargeEdit_, deductionEdit_})
-        box->setFocusPolicy(Qt::ClickFocus);
     applyRatesButton_ = MakeButton(ratesPanel_, "applyRatesButton", QStringLiteral("Übernehmen"),
                                    QRect(640, 40, 113, 25));
 
@@ -155,7 +156,6 @@ void MainWindow::BuildControls() {
     p2o5View_->setGeometry(0, 132, 1065, 197);
     nView_ = Named(new WorksheetView(nSheet_, this), "nView");
     nView_->setGeometry(8, 177, 1057, 256);
-    nView_->setFocusPolicy(Qt::ClickFocus);
     // Design widths; SetUpWorksheets sets the rest.
     for (int c = 0; c < kv4::ncol::Count; ++c)
         nView_->SetColWidth(c, c <= kv4::ncol::NBedarf ? kv4::NWidths[c] : kDefaultColWidth);
@@ -211,6 +211,34 @@ void MainWindow::ConnectHandlers() {
     for (QObject* editor : std::initializer_list<QObject*>{nCellEditor_, p2o5CellEditor_,
                                                            remarkEditor_, cropChooser_})
         editor->installEventFilter(this);
+}
+
+void MainWindow::SetUpKeyboard() {
+    // Tab reaches every control in reading order: the header, the worksheet
+    // on screen, the buttons, the rate boxes.
+    const std::initializer_list<QWidget*> chain{farmNameEdit_,  farmNumberEdit_, dateEdit_,
+                                                nView_,         p2o5View_,       nButton_,
+                                                p2o5Button_,    printButton_,    yieldStepEdit_,
+                                                surchargeEdit_, deductionEdit_,  applyRatesButton_};
+    for (QWidget* control : chain) control->setFocusPolicy(Qt::StrongFocus);
+    for (auto it = chain.begin(); std::next(it) != chain.end(); ++it)
+        setTabOrder(*it, *std::next(it));
+
+    // A typed header or rate counts as an entry; worksheet changes are told
+    // by their revisions.
+    for (QLineEdit* box : {farmNameEdit_, farmNumberEdit_, dateEdit_, yieldStepEdit_,
+                           surchargeEdit_, deductionEdit_})
+        connect(box, &QLineEdit::textEdited, this, [this] { MarkEdited(); });
+
+    // Ctrl+P is "Drucken": the focus moves to the button first, as with a
+    // click, so an open editor hands its text to the worksheet before it is
+    // printed.
+    connect(new QShortcut(QKeySequence::Print, this), &QShortcut::activated, this, [this] {
+        printButton_->setFocus(Qt::ShortcutFocusReason);
+        Guarded([this] { PrintShownWorksheet(); });
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { Guarded([this] { ShowNotice(); }); });
 }
 
 void MainWindow::SetUpWorksheets() {

@@ -63,10 +63,15 @@ class MainWindow : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Asks before entries made since the start or the last print are lost;
+    // remembers the window's place and the farm's header.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void BuildControls();
     void ConnectHandlers();
+    // The tab chain in reading order, Ctrl+P and F1.
+    void SetUpKeyboard();
     void SetUpWorksheets();
     void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
@@ -83,6 +88,7 @@ class MainWindow : public QWidget {
     // Each read error of a load in its own error box, in order.
     void ShowReadErrors(const std::vector<std::string>& errors);
     // Start-up steps.
+    void ShowNotice();
     std::string AskDataFolder();
     bool LoadFarm();
 
@@ -101,6 +107,17 @@ class MainWindow : public QWidget {
     // False when a cell stops the recalculation and the user does not want
     // to print figures that were not recalculated.
     bool ConfirmPrintDespiteStop();
+
+    // What the farmer entered since the start or the last print: typed into
+    // a header or rate box (edited_), or any change of a worksheet.
+    void MarkEdited();
+    void MarkSaved();
+    bool HasUnsavedEntries() const;
+    // Window place and, per data folder, Betrieb and Betriebsnummer, kept in
+    // the user's settings (never in the farm's folder).
+    void RestoreWindowPlace();
+    void RememberSession() const;
+    void RecallFarmHeader();
 
     // The view that fills the area between the strips, if any.
     enum class ClientGrid { None, N, P };
@@ -152,6 +169,10 @@ class MainWindow : public QWidget {
     // The cell whose edited value the handler that is ending refused.
     std::optional<EditorCell> cellAfterError_;
     ClientGrid clientGrid_ = ClientGrid::None;
+
+    bool edited_ = false;
+    unsigned long long nRevisionSaved_ = 0;
+    unsigned long long pRevisionSaved_ = 0;
 };
 
 template <class F>

@@ -1,7 +1,9 @@
+#include <QDir>
 #include <QLineEdit>
 #include <QPageRanges>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <algorithm>
 
 #include "app/MainWindow.h"
@@ -10,6 +12,7 @@
 #include "render/PageSelection.h"
 #include "render/QtText.h"
 #include "render/ReportPrinter.h"
+#include "worksheets/DocumentName.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/ReportLayout.h"
 
@@ -24,8 +27,31 @@ bool MainWindow::ConfirmPrintDespiteStop() {
                            stop->place() + " enthält „" + stop->text() +
                                "“, keine gültige Zahl: Die Ergebnisse ab dieser Zeile sind "
                                "nicht neu berechnet. Trotzdem drucken?",
-                           Default::No);
+                           DefaultAnswer::No);
 }
+
+namespace {
+
+// Names the print job, and proposes "<name>.pdf" in the documents folder
+// for printing to a file. Qt's own print dialog (Linux) shows the printer's
+// output file for its "Print to File (PDF)" entry; setting one switches the
+// printer to PDF, so the printer chosen before is chosen again and the
+// proposal waits for the farmer to pick the file. Native dialogs elsewhere
+// would take an output file as "print to file" on a real printer, and name a
+// PDF after the job by themselves.
+void NameDocument(QPrinter& printer, const QString& name) {
+    printer.setDocName(name);
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty()) folder = QDir::homePath();
+    const QPrinter::OutputFormat format = printer.outputFormat();
+    const QString printerName = printer.printerName();
+    printer.setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
+    if (format == QPrinter::NativeFormat) printer.setPrinterName(printerName);
+#endif
+}
+
+}  // namespace
 
 void MainWindow::PrintShownWorksheet() {
     // The visible worksheet is printed. Its own flag decides, not whether it
@@ -41,6 +67,7 @@ void MainWindow::PrintShownWorksheet() {
     if (!ConfirmPrintDespiteStop()) return;
 
     QPrinter printer(QPrinter::HighResolution);
+    NameDocument(printer, ToQString(kv4::ReportDocumentName(kind, header.farmName)));
     // The dialog shows the page as it will be printed, and the pages the
     // report has on it.
     PrepareReportPrinter(printer);
@@ -72,6 +99,10 @@ void MainWindow::PrintShownWorksheet() {
     // A range beyond the report's last page asks for no paper.
     if (pages.pages.empty()) return;
     if (!PrintReport(printer, pages)) throw PrintError(kNoPrinterText);
+    // On paper: what was entered is kept there, and this farm's header for
+    // the next start.
+    RememberSession();
+    MarkSaved();
 }
 
 }  // namespace kv4gui

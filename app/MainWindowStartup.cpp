@@ -59,11 +59,7 @@ void MainWindow::ShowReadErrors(const std::vector<std::string>& errors) {
 
 void MainWindow::Start() {
     Guarded([this] {
-        // The notice; its result does not matter.
-        {
-            NoticeDialog notice(this);
-            ExecModal(notice);
-        }
+        ShowNotice();
         // KV4_TIMING=1: how long the farmer waits from OK to the N worksheet.
         QElapsedTimer waited;
         dataFolder_ = kv4::WithTrailingSeparator(AskDataFolder());
@@ -77,6 +73,16 @@ void MainWindow::Start() {
                          static_cast<long long>(waited.elapsed()));
         }
     });
+    // The header this farm had last time; what the fill wrote is no entry of
+    // the farmer's.
+    RecallFarmHeader();
+    MarkSaved();
+}
+
+void MainWindow::ShowNotice() {
+    // Its result does not matter.
+    NoticeDialog notice(this);
+    ExecModal(notice);
 }
 
 std::string MainWindow::AskDataFolder() {

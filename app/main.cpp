@@ -12,6 +12,8 @@ int main(int argc, char* argv[]) {
     // is not set as the display name: Qt would append that to every window
     // caption, the main window's and the message boxes' alike.
     QApplication::setApplicationName(kv4gui::kApplicationTitle);
+    // Where the user's settings (window place, farm headers) are kept.
+    QApplication::setOrganizationName(QStringLiteral("kv4-n-bedarf"));
     // The printer dialog is Qt's own: German on a German system.
     kv4gui::InstallGermanQtTranslations(application);
 

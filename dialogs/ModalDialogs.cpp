@@ -55,13 +55,13 @@ void ShowErrorMessage(QWidget* parent, const std::string& text) {
     ShowMessage(parent, QMessageBox::Critical, QStringLiteral("Fehler"), text);
 }
 
-bool AskConfirmation(QWidget* parent, const std::string& text, Default preset) {
+bool AskConfirmation(QWidget* parent, const std::string& text, DefaultAnswer defaultAnswer) {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Bestätigung"), ToQString(text),
                     QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
     QPushButton* yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
-    box.setDefaultButton(preset == Default::Yes ? yes : no);
+    box.setDefaultButton(defaultAnswer == DefaultAnswer::Yes ? yes : no);
     box.setEscapeButton(no);
     ExecModal(box);
     return box.clickedButton() == yes;

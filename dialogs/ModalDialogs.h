@@ -24,16 +24,19 @@ ModalHook SetModalHook(ModalHook hook);
 inline const QString kApplicationTitle = QStringLiteral("KV_D_Bedarf");
 
 // The standard error box for an error that ended a handler: stop icon, the
-// text with the full-stop rule, one button "OK". A cell's error names the
-// cell below the text (`place`).
+// text with the full-stop rule, one button "OK".
+// A cell's error names the cell below the text (`place`).
 void ShowStandardError(QWidget* parent, const std::string& text, const std::string& place = {});
 
 // A message box of type error: caption "Fehler", one button "OK".
 void ShowErrorMessage(QWidget* parent, const std::string& text);
 
-// A confirmation: caption "Bestätigung", buttons "&Ja" and "&Nein", the
-// given one the default (Escape is "&Nein"). True when "&Ja" was chosen.
-enum class Default { Yes, No };
-bool AskConfirmation(QWidget* parent, const std::string& text, Default preset = Default::Yes);
+// The button that Return presses in a confirmation.
+enum class DefaultAnswer { Yes, No };
+
+// A confirmation: caption "Bestätigung", buttons "&Ja" and "&Nein". True
+// when "&Ja" was chosen.
+bool AskConfirmation(QWidget* parent, const std::string& text,
+                     DefaultAnswer defaultAnswer = DefaultAnswer::Yes);
 
 }  // namespace kv4gui

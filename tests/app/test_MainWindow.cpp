@@ -172,20 +172,19 @@ void TestMainWindow::controls() {
 }
 
 void TestMainWindow::focusPolicies() {
-    // No tab stop, but a click still focuses them.
-    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "farmNameEdit")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "farmNumberEdit")),
-                       static_cast<QWidget*>(Widget<QPushButton>(*form_, "printButton")),
-                       static_cast<QWidget*>(Widget<kv4gui::WorksheetView>(*form_, "nView")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "yieldStepEdit")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "surchargeEdit")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "deductionEdit"))})
-        QVERIFY2(w->focusPolicy() == Qt::ClickFocus, qPrintable(w->objectName()));
-    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "dateEdit")),
-                       static_cast<QWidget*>(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))})
-        QVERIFY2(w->focusPolicy() & Qt::TabFocus, qPrintable(w->objectName()));
+    // Tab and a click both reach the header, the worksheets, the buttons and
+    // the rate boxes; a click on a box still focuses it.
+    for (const char* name :
+         {"farmNameEdit", "farmNumberEdit", "dateEdit", "nView", "p2o5View", "nButton",
+          "p2o5Button", "printButton", "yieldStepEdit", "surchargeEdit", "deductionEdit",
+          "applyRatesButton", "nCellEditor", "remarkEditor"}) {
+        QWidget* w = Widget(*form_, name);
+        QVERIFY2((w->focusPolicy() & Qt::StrongFocus) == Qt::StrongFocus, name);
+    }
+    for (const char* name : {"farmNameEdit", "farmNumberEdit", "yieldStepEdit"}) {
+        QTest::mouseClick(Widget(*form_, name), Qt::LeftButton);
+        QVERIFY2(Widget(*form_, name)->hasFocus(), name);
+    }
 }
 
 void TestMainWindow::fontAndBoldLabels() {
