@@ -94,21 +94,20 @@ void MainWindow::LayEditorOver(QWidget* editor, WorksheetView* view, int c, int 
 
 void MainWindow::PlaceEditor(QWidget* editor) {
     const EditorCell& at = editorCells_.at(editor);
-    const QRect cell = at.view->CellRect(at.c, at.r);
+    const QWidget* viewport = at.view->viewport();
+    const QRect cell(viewport->mapTo(this, at.view->CellRect(at.c, at.r).topLeft()),
+                     at.view->CellRect(at.c, at.r).size());
     if (editor == cropChooser_) {
         // The list keeps its own size; its right edge lies 2 pixels right of
         // the cell's, so it covers the cells to the left of the "V".
-        editor->move(cell.x() + cell.width() + at.view->x() - editor->width() + 2,
-                     cell.y() + at.view->y() + 2);
+        editor->move(cell.right() + 1 - editor->width() + 2, cell.y() + 2);
     } else {
-        // The cell rectangle in the grid's client area, moved by the grid's
-        // place in the window, and 2 pixels wider and higher so that the
-        // editor covers the cell's grid lines.
-        editor->setGeometry({cell.topLeft() + at.view->pos(), cell.size() + QSize(2, 2)});
+        // One pixel more on every side covers the cell's grid lines.
+        editor->setGeometry(cell.adjusted(-1, -1, 1, 1));
     }
-    // Scrolled under the heading row or out of the grid, the editor shows
-    // only what lies over the grid's body.
-    const QRect body = at.view->geometry().adjusted(0, at.view->rowHeight(0), 0, 0);
+    // Scrolled under the header or out of the view, the editor shows only
+    // what lies over the worksheet's body.
+    const QRect body(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
     if (body.contains(editor->geometry())) {
         editor->clearMask();
     } else {

@@ -1,16 +1,15 @@
 #pragma once
-// The worksheet grids: a read-only table view over a kv4::Worksheet whose
-// row 0 is the fixed heading row. Cells are UTF-8 in the worksheet and
-// QString only here.
-//
-// The heading row stays at the top while the body scrolls: a second view of
-// the same model, showing row 0 only, lies over the top of the viewport. It
-// takes no mouse input; the grid beneath treats that strip as the heading.
+// The worksheet views: a read-only table view over a kv4::Worksheet. The
+// worksheet's row 0 holds its headings, which the view's header shows; the
+// model's rows are the worksheet's rows from 1 on. Cells are UTF-8 in the
+// worksheet and QString only here. Row numbers in this view's interface are
+// the worksheet's.
 #include <QAbstractTableModel>
 #include <QBrush>
 #include <QTableView>
 #include <map>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "worksheets/Worksheet.h"
@@ -25,14 +24,18 @@ class WorksheetModel : public QAbstractTableModel {
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Announces a recalculation once: one dataChanged over the whole sheet,
     // or a reset when the number of rows changed; nothing when nothing did.
+    // Changed headings are announced on their own.
     void Refresh();
 
     kv4::Worksheet& Sheet() { return sheet_; }
-    void SetHeadingColors(const QBrush& background, const QBrush& text);
+    // The worksheet row an index of this model stands for.
+    static int SheetRow(const QModelIndex& index) { return index.row() + 1; }
 
     // What the engine says about a cell beyond its text: a tooltip, and a
     // light warning tint that only the screen shows (reports are painted
@@ -41,19 +44,20 @@ class WorksheetModel : public QAbstractTableModel {
         QString toolTip;
         bool warning = false;
     };
-    // The notes of column `col`, by row; replaces that column's notes.
+    // The notes of column `col`, by worksheet row; replaces that column's notes.
     void SetColumnNotes(int col, std::vector<CellNote> notes);
     static QBrush WarningBrush();
 
   private:
+    static int BodyRows(const kv4::Worksheet& sheet);
+    std::vector<std::string> Headings() const;
     const CellNote* NoteAt(const QModelIndex& index) const;
 
     kv4::Worksheet& sheet_;
     int rows_;
     int cols_;
     unsigned long long revision_;
-    QBrush headingBackground_;
-    QBrush headingText_;
+    std::vector<std::string> headings_;
     std::map<int, std::vector<CellNote>> notes_;
 };
 
@@ -83,19 +87,18 @@ class WorksheetView : public QTableView {
     // Nothing while the button is still down or when the click was whole.
     void CompleteInterruptedClick();
 
-    // Width 0 hides the column.
+    // Width 0 hides the column; any other width is widened to the heading's
+    // text where that is wider.
     void SetColWidth(int c, int width);
     int ColWidth(int c) const;
     void SetColWidths(std::span<const int> widths);
 
-    // Cell rectangle in viewport coordinates; the heading cells where they
-    // are drawn, at the top, whatever the scroll position.
+    // Cell (c, r) of the worksheet in viewport coordinates; none for row 0,
+    // which is the header.
     QRect CellRect(int c, int r) const;
+    QModelIndex IndexOf(int c, int r) const;
+    void ScrollToCell(int c, int r);
 
-    // Within the heading strip, the heading cell drawn there.
-    QModelIndex indexAt(const QPoint& point) const override;
-    // Keeps the cell below the heading strip.
-    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void keyboardSearch(const QString& search) override;
 
   signals:
@@ -111,20 +114,13 @@ class WorksheetView : public QTableView {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
-    void changeEvent(QEvent* event) override;
-    void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
 
   private:
     void SetCurrentCell(int c, int r);
-    void ApplyHeadingColors();
-    int HeadingHeight() const;
-    void LayOutHeading();
-    void SyncHeadingColumns();
+    int HeadingTextWidth(int c) const;
 
     WorksheetModel* model_;  // owned by this view
-    QTableView* heading_;    // the fixed row 0, a child of this view
     bool pressedOnData_ = false;
     int savedCol_ = 0;
     int savedRow_ = 1;

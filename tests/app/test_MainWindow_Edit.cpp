@@ -191,9 +191,9 @@ void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* 
     QVERIFY(editor->isVisible());
     const QRect cell = grid->CellRect(c, r);
     QVERIFY(cell.isValid());
-    QCOMPARE(editor->geometry(),
-             QRect(cell.topLeft() + grid->pos(), QSize(cell.width() + 2, cell.height() + 2)));
     const QRect drawn(grid->viewport()->mapTo(form_.get(), cell.topLeft()), cell.size());
+    // One pixel more on every side: the editor covers the cell's grid lines.
+    QCOMPARE(editor->geometry(), drawn.adjusted(-1, -1, 1, 1));
     QVERIFY(editor->geometry().contains(drawn));
     QWidget* top = form_->childAt(drawn.center());
     QVERIFY(top == editor || editor->isAncestorOf(top));
@@ -286,8 +286,8 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
         const QRect cell = grid->CellRect(ncol::V, r);
         // Right edge 2 pixels right of the cell's, top 2 pixels below; its
         // own size, so it covers the cells to the left of the "V".
-        QCOMPARE(list->geometry(), QRect(cell.x() + cell.width() + grid->x() - 169 + 2,
-                                         cell.y() + grid->y() + 2, 169, 24));
+        const QPoint at = grid->viewport()->mapTo(form_.get(), cell.topLeft());
+        QCOMPARE(list->geometry(), QRect(at.x() + cell.width() - 169 + 2, at.y() + 2, 169, 24));
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), r);
         if (r == 2) {
             // The next opening must not remember this choice.

@@ -75,7 +75,7 @@ std::map<QString, QByteArray> Snapshot(const QString& folder) {
 
 // The grid as the user sees it: the text of every cell.
 QString Shown(kv4gui::WorksheetView* grid, int col, int row) {
-    return grid->model()->index(row, col).data(Qt::DisplayRole).toString();
+    return grid->IndexOf(col, row).data(Qt::DisplayRole).toString();
 }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -226,8 +226,8 @@ void TestStartup::normalStartFillsBothWorksheets() {
     const kv4::Worksheet& shownP = form_->PSheet();
     QCOMPARE(shownN.RowCount(), listed + 2);
     QCOMPARE(shownP.RowCount(), listed + 2);
-    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->model()->rowCount(), listed + 2);
-    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->model()->rowCount(), listed + 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->RowCount(), listed + 2);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->RowCount(), listed + 2);
     for (int r = 0; r < shownN.RowCount(); ++r) {
         for (int c = 0; c < kv4::ncol::Count; ++c)
             QCOMPARE(Q(shownN.Cells(c, r)), Q(n.Cells(c, r)));
@@ -342,17 +342,16 @@ void TestStartup::yieldSourcesOnTheExpectationCells() {
         if (!g.grid->isVisible())
             QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
         QVERIFY(g.grid->isVisible());
-        QAbstractItemModel* model = g.grid->model();
-        QCOMPARE(model->index(1, g.col).data(Qt::ToolTipRole).toString(), wheat);
-        QCOMPARE(model->index(2, g.col).data(Qt::ToolTipRole).toString(), rape);
-        QCOMPARE(model->index(1, g.col).data(Qt::BackgroundRole).value<QBrush>().color(), tint);
+        QCOMPARE(g.grid->IndexOf(g.col, 1).data(Qt::ToolTipRole).toString(), wheat);
+        QCOMPARE(g.grid->IndexOf(g.col, 2).data(Qt::ToolTipRole).toString(), rape);
+        QCOMPARE(g.grid->IndexOf(g.col, 1).data(Qt::BackgroundRole).value<QBrush>().color(), tint);
         // The cell text is the fill's, untouched; the trailing row, the other
         // columns and a row without a hint keep the plain look.
         QCOMPARE(Shown(g.grid, g.col, 1), QStringLiteral("   65"));
-        QVERIFY(model->index(3, g.col).data(Qt::ToolTipRole).isNull());
-        QVERIFY(model->index(1, g.col - 1).data(Qt::ToolTipRole).isNull());
+        QVERIFY(g.grid->IndexOf(g.col, 3).data(Qt::ToolTipRole).isNull());
+        QVERIFY(g.grid->IndexOf(g.col - 1, 1).data(Qt::ToolTipRole).isNull());
         for (const QModelIndex& plain :
-             {model->index(2, g.col), model->index(3, g.col), model->index(1, g.col + 1)})
+             {g.grid->IndexOf(g.col, 2), g.grid->IndexOf(g.col, 3), g.grid->IndexOf(g.col + 1, 1)})
             QVERIFY(plain.data(Qt::BackgroundRole).isNull());
 
         // The view shows it on a hover.

@@ -50,6 +50,10 @@ const Pick kPicks[] = {
 Table GridTexts(kv4gui::WorksheetView* grid) {
     const QAbstractItemModel* model = grid->model();
     Table rows;
+    QStringList headings;
+    for (int c = 0; c < model->columnCount(); ++c)
+        headings << model->headerData(c, Qt::Horizontal).toString();
+    rows.push_back(headings);
     for (int r = 0; r < model->rowCount(); ++r) {
         QStringList row;
         for (int c = 0; c < model->columnCount(); ++c)

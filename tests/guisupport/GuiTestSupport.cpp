@@ -89,7 +89,7 @@ bool ShowActive(QWidget& window) {
 }
 
 void ClickCell(kv4gui::WorksheetView* grid, int col, int row) {
-    grid->scrollTo(grid->model()->index(row, col));
+    grid->ScrollToCell(col, row);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
                       grid->CellRect(col, row).center());
 }
