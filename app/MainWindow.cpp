@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QFont>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -190,6 +191,10 @@ void MainWindow::ConnectHandlers() {
     connect(applyRatesButton_, &QPushButton::clicked, this,
             [this] { Guarded([this] { ApplyYieldStepAndRates(); }); });
     connect(nView_, &WorksheetView::Click, this, [this] { Guarded([this] { OnNCellChosen(); }); });
+    for (WorksheetView* view : {nView_, p2o5View_})
+        connect(view, &WorksheetView::EditRequested, this, [this, view](const QString& text) {
+            Guarded([this, view, &text] { OpenEditorByKey(*view, text); });
+        });
     connect(p2o5View_, &WorksheetView::Click, this,
             [this] { Guarded([this] { OnP2O5CellChosen(); }); });
     // An open editor moves with its cell.
@@ -324,7 +329,13 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::KeyPress) {
+        auto& key = *static_cast<QKeyEvent*>(event);
+        if (watched == nCellEditor_ || watched == p2o5CellEditor_ || watched == remarkEditor_)
+            return HandleEditorKey(*static_cast<QLineEdit*>(watched), key);
+        if (watched == cropChooser_) return HandleCropListKey(key);
+    }
+    if (event->type() == QEvent::FocusOut && !discarding_) {
         // Dropping down the crop list (its popup takes the focus while it is
         // open) or switching to another window (a message box among them)
         // does not leave the editor.

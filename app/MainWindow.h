@@ -12,6 +12,7 @@
 #include "worksheets/Worksheet.h"
 
 class QComboBox;
+class QKeyEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -168,6 +169,23 @@ class MainWindow : public QWidget {
     void ReturnToCell(const EditorCell& at);
     // The cell whose edited value the handler that is ending refused.
     std::optional<EditorCell> cellAfterError_;
+    // Set when a commit refused its value, for a key that would move on.
+    bool commitRefused_ = false;
+    // While an editor is closed without its value being taken.
+    bool discarding_ = false;
+
+    // Keys of an open editor as in a spreadsheet: Enter and the arrows
+    // commit and open the editor a row down or up, Tab the next editable
+    // cell of the row, Escape closes without taking the value.
+    enum class Step { Down, Up, Next, Previous };
+    bool HandleEditorKey(QLineEdit& editor, const QKeyEvent& key);
+    bool HandleCropListKey(const QKeyEvent& key);
+    void CommitAndStep(QLineEdit& editor, Step step);
+    void Discard(QWidget& editor);
+    // Typing on a chosen cell opens its editor with the typed text; F2 with
+    // the cell's text.
+    void OpenEditorByKey(WorksheetView& view, const QString& replacement);
+    bool OpensEditor(const WorksheetView& view, int c) const;
     ClientGrid clientGrid_ = ClientGrid::None;
 
     bool edited_ = false;

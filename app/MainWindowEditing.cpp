@@ -7,7 +7,9 @@
 // the grid takes the focus before the grid moves its current cell, so the
 // write-back still sees the edited cell, and the click that follows opens
 // the editor over the new one.
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegion>
 #include <string>
@@ -157,6 +159,7 @@ void MainWindow::CommitNEditor() {
         // recalculated; after the error box the editor is back over it.
         WorksheetsChanged();
         cellAfterError_ = at;
+        commitRefused_ = true;
         throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(nSheet_, at.c, at.r));
     }
     nCellEditor_->hide();
@@ -236,6 +239,7 @@ void MainWindow::CommitP2O5Editor() {
                             NutrientClassTable());
     } catch (const kv4::ConversionError& error) {
         cellAfterError_ = at;
+        commitRefused_ = true;
         throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(pSheet_, at.c, at.r));
     }
 }
@@ -255,6 +259,107 @@ MainWindow::EditorCell MainWindow::EditedCell(QWidget* editor) const {
 void MainWindow::ReturnToCell(const EditorCell& at) {
     // Choosing the cell again opens its editor on the text it keeps.
     if (at.view != nullptr && at.view->isVisible()) at.view->ChooseCell(at.c, at.r);
+}
+
+bool MainWindow::OpensEditor(const WorksheetView& view, int c) const {
+    if (&view == nView_) return OpensNEditor(c);
+    return c == pcol::Gehalt || c == pcol::Entzug || c == pcol::Anmerkung;
+}
+
+bool MainWindow::HandleEditorKey(QLineEdit& editor, const QKeyEvent& key) {
+    const bool shift = key.modifiers() & Qt::ShiftModifier;
+    switch (key.key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            CommitAndStep(editor, shift ? Step::Up : Step::Down);
+            return true;
+        case Qt::Key_Down:
+            CommitAndStep(editor, Step::Down);
+            return true;
+        case Qt::Key_Up:
+            CommitAndStep(editor, Step::Up);
+            return true;
+        case Qt::Key_Tab:
+            CommitAndStep(editor, shift ? Step::Previous : Step::Next);
+            return true;
+        case Qt::Key_Backtab:
+            CommitAndStep(editor, Step::Previous);
+            return true;
+        case Qt::Key_Escape:
+            Discard(editor);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool MainWindow::HandleCropListKey(const QKeyEvent& key) {
+    switch (key.key()) {
+        case Qt::Key_Escape:
+            // No pick and no question.
+            Discard(*cropChooser_);
+            return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+            // A closed list would pick the neighbouring crop unseen, and the
+            // next click elsewhere would apply it: the list drops down instead.
+            cropChooser_->showPopup();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void MainWindow::CommitAndStep(QLineEdit& editor, Step step) {
+    const EditorCell at = EditedCell(&editor);
+    if (at.view == nullptr) return;
+    // Leaving the editor commits it; a refused value keeps it where it is.
+    commitRefused_ = false;
+    at.view->setFocus(Qt::OtherFocusReason);
+    if (commitRefused_) return;
+    editor.hide();
+    int c = at.c;
+    int r = at.r;
+    switch (step) {
+        case Step::Down:
+            ++r;
+            break;
+        case Step::Up:
+            --r;
+            break;
+        case Step::Next:
+        case Step::Previous: {
+            const int direction = step == Step::Next ? 1 : -1;
+            do c += direction;
+            while (c >= 0 && c < at.view->ColCount() && !OpensEditor(*at.view, c));
+            break;
+        }
+    }
+    if (r < 1 || r >= at.view->RowCount() || c < 0 || c >= at.view->ColCount()) return;
+    at.view->ScrollToCell(c, r);
+    at.view->ChooseCell(c, r);
+}
+
+void MainWindow::Discard(QWidget& editor) {
+    // The cell keeps the text it had when the editor opened: nothing is
+    // written and nothing recalculated.
+    discarding_ = true;
+    FocusWorksheet();
+    editor.hide();
+    discarding_ = false;
+}
+
+void MainWindow::OpenEditorByKey(WorksheetView& view, const QString& replacement) {
+    const int c = view.Col();
+    const int r = view.Row();
+    if (r == 0 || !OpensEditor(view, c)) return;
+    view.ChooseCell(c, r);
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (editor != nullptr && !replacement.isEmpty()) editor->insert(replacement);
 }
 
 }  // namespace kv4gui

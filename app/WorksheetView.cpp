@@ -254,6 +254,17 @@ void WorksheetView::CompleteInterruptedClick() {
 void WorksheetView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
 void WorksheetView::keyPressEvent(QKeyEvent* event) {
+    const bool command =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (event->key() == Qt::Key_F2 && !command) {
+        emit EditRequested(QString());
+        return;
+    }
+    const QString text = event->text();
+    if (!command && !text.isEmpty() && text.front().isPrint()) {
+        emit EditRequested(text);
+        return;
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     if (currentIndex() != before && Row() > 0) emit Click();

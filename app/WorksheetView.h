@@ -107,6 +107,9 @@ class WorksheetView : public QTableView {
     void Click();
     // The body moved under the viewport.
     void Scrolled();
+    // A printable key (its text) or F2 (an empty text) on the current cell
+    // while no editor has the focus.
+    void EditRequested(const QString& replacement);
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -110,6 +110,7 @@ class TestEditingWindow : public QObject {
     void cropListClosedWithoutPick_data();
     void cropListClosedWithoutPick();
     void focusAfterAnEditorCloses();
+    void keyboardWalksTheWorksheet();
     void conversionErrors();
     void correctionAfterErrorLandsInItsCell_data();
     void correctionAfterErrorLandsInItsCell();
@@ -134,6 +135,8 @@ class TestEditingWindow : public QObject {
     void CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* grid, int c, int r);
     void Retype(QLineEdit* editor, const QString& text);
     void PickWithMouse(int index);
+    // Down drops the list; Return picks the entry highlighted in it.
+    void PickWithKeyboard(int index);
     void ShowPWorksheet() {
         QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
     }
@@ -207,6 +210,17 @@ void TestEditingWindow::Retype(QLineEdit* editor, const QString& text) {
         QTest::keyClick(editor, Qt::Key_Delete);
     else
         TypeText(editor, text);
+}
+
+void TestEditingWindow::PickWithKeyboard(int index) {
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    QCOMPARE(list->currentIndex(), -1);
+    QTest::keyClick(list, Qt::Key_Down);
+    QAbstractItemView* view = list->view();
+    QTRY_VERIFY(view->isVisible());
+    QCOMPARE(list->currentIndex(), -1);  // dropping down picks nothing
+    view->setCurrentIndex(list->model()->index(index, 0));
+    QTest::keyClick(view, Qt::Key_Return);
 }
 
 void TestEditingWindow::PickWithMouse(int index) {
@@ -291,7 +305,7 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), r);
         if (r == 2) {
             // The next opening must not remember this choice.
-            QTest::keyClick(list, Qt::Key_Down);
+            PickWithKeyboard(kWheat);
             QTRY_VERIFY(!list->isVisible());
             QCOMPARE(NCell(ncol::BasisErtrag, 2), QStringLiteral("80"));
             QTRY_VERIFY(form_->isActiveWindow());
@@ -546,7 +560,7 @@ void TestEditingWindow::cropPick() {
     if (mouse) {
         PickWithMouse(kWheat);
     } else {
-        QTest::keyClick(Widget<QComboBox>(*form_, "cropChooser"), Qt::Key_Down);
+        PickWithKeyboard(kWheat);
     }
     QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
 
@@ -685,16 +699,15 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
         QWidget* focus;  // where typing goes afterwards
     } ways[] = {
         {"crop picked with the mouse", openList, [&] { PickWithMouse(kWheat); }, n},
-        {"crop picked with the keyboard", openList, [&] { QTest::keyClick(list, Qt::Key_Down); },
-         n},
+        {"crop picked with the keyboard", openList, [&] { PickWithKeyboard(kWheat); }, n},
         {"list left with Tab", openList, [&] { QTest::keyClick(list, Qt::Key_Tab); }, n},
         {"list left by the switch", openList, [&] { ShowPWorksheet(); }, p},
-        {"N editor left with Tab", openEditN,
-         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "nCellEditor"), Qt::Key_Tab); }, n},
+        {"N editor closed with Escape", openEditN,
+         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "nCellEditor"), Qt::Key_Escape); }, n},
         {"N editor left by the switch", openEditN, [&] { ShowPWorksheet(); }, p},
         {"P editor left by the switch", openEditP,
          [&] { QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton); }, n},
-        {"remark left with Tab", openEditT,
+        {"remark, the row's last editor, left with Tab", openEditT,
          [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "remarkEditor"), Qt::Key_Tab); }, p},
         // A box the farmer clicks keeps the focus.
         {"N editor left for the farm name", openEditN,
@@ -720,6 +733,62 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
         hook_.reset();
         hook_ = std::make_unique<ScopedModalHook>();
     }
+}
+
+void TestEditingWindow::keyboardWalksTheWorksheet() {
+    WorksheetView* grid = Widget<WorksheetView>(*form_, "nView");
+    const auto editor = [this] { return Widget<QLineEdit>(*form_, "nCellEditor"); };
+    const auto at = [grid](int c, int r) { return grid->Col() == c && grid->Row() == r; };
+    const QString row4 = NCell(ncol::NMin, 4);
+
+    // Enter commits and opens the cell below; Escape closes without a change.
+    ClickCell(grid, ncol::NMin, 1);
+    for (const char* value : {"50", "60", "70"}) {
+        Retype(editor(), QString::fromLatin1(value));
+        QTest::keyClick(editor(), Qt::Key_Return);
+    }
+    QVERIFY(at(ncol::NMin, 4));
+    Retype(editor(), QStringLiteral("80"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    QCOMPARE(NColumn(ncol::NMin).mid(0, 4), (QStringList{"-50", "-60", "-70", row4}));
+    QVERIFY(!editor()->isVisible());
+    QVERIFY(grid->hasFocus());
+    QVERIFY(at(ncol::NMin, 4));
+
+    // F2 opens with the cell's text, typing with the typed one.
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTRY_VERIFY(editor()->hasFocus());
+    QCOMPARE(editor()->text(), row4);
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    QTest::keyClick(grid, Qt::Key_9);
+    QTRY_VERIFY(editor()->hasFocus());
+    QCOMPARE(editor()->text(), QStringLiteral("9"));
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    QCOMPARE(NCell(ncol::NMin, 4), row4);
+
+    // Shift+Enter and Up go up a row; Tab and Shift+Tab to the next and
+    // previous cell of the row that opens an editor.
+    QTest::keyClick(grid, Qt::Key_F2);
+    QTest::keyClick(editor(), Qt::Key_Return, Qt::ShiftModifier);
+    QVERIFY(at(ncol::NMin, 3));
+    QTest::keyClick(editor(), Qt::Key_Up);
+    QVERIFY(at(ncol::NMin, 2));
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QVERIFY(at(ncol::OrgVorjahr, 2));
+    QTest::keyClick(editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(at(ncol::NMin, 2));
+    QTest::keyClick(editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QVERIFY(at(ncol::NSollwert, 2));  // Zu-/Abschlag opens no editor
+    QCOMPARE(hook_->Seen().size(), std::size_t{0});
+
+    // The crop list: Escape closes it without a pick and without the question.
+    ClickCell(grid, ncol::V, 5);
+    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    QVERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(hook_->Seen().size(), std::size_t{0});
+    QCOMPARE(NCell(ncol::BasisErtrag, 5), QStringLiteral("70"));
 }
 
 // --- Errors -------------------------------------------------------------
@@ -830,7 +899,7 @@ void TestEditingWindow::residueMark() {
     // Winterweizen A,B on row 1, without carrying it over.
     hook_->AnswerButton(kNein);
     ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::V, 1);
-    QTest::keyClick(Widget<QComboBox>(*form_, "cropChooser"), Qt::Key_Down);
+    PickWithKeyboard(kWheat);
     QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
     QTRY_VERIFY(form_->isActiveWindow());
     QCOMPARE(PCell(pcol::Entzug, 1), QStringLiteral("68"));
