@@ -6,14 +6,18 @@
 #include <QFocusEvent>
 #include <QFont>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <initializer_list>
 #include <iterator>
@@ -36,8 +40,6 @@ namespace {
 
 constexpr int kClientWidth = 1091;
 constexpr int kClientHeight = 657;
-constexpr int kTopStripHeight = 57;
-constexpr int kBottomStripHeight = 90;
 // A grid column that the creation does not size keeps the grid's default.
 constexpr int kDefaultColWidth = 64;
 
@@ -58,30 +60,26 @@ Widget* Named(Widget* widget, const char* name) {
     return widget;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                  bool bold = false) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool bold = false) {
     auto* label = Named(new QLabel(text, parent), name);
     if (bold) {
         QFont font = label->font();
         font.setBold(true);
         label->setFont(font);
     }
-    label->move(x, y);
-    label->adjustSize();
     return label;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& place,
-                    const QString& text = {}) {
+// `width` is the designed width, which a box never falls below.
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width, const QString& text = {}) {
     auto* edit = Named(new QLineEdit(text, parent), name);
-    edit->setGeometry(place);
+    edit->setMinimumWidth(width);
     return edit;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
-                        const QRect& place) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, int width) {
     auto* button = Named(new QPushButton(text, parent), name);
-    button->setGeometry(place);
+    button->setMinimumWidth(width);
     button->setAutoDefault(false);
     return button;
 }
@@ -112,51 +110,32 @@ MainWindow::MainWindow(kv4::Worksheets& worksheets, QWidget* parent)
 
 kv4::NutrientClasses& MainWindow::NutrientClassTable() { return nutrientClasses_; }
 
-// A control made later lies above the earlier ones, so the editors, made
-// last, cover the views.
+// The strips and the worksheets in layouts, so the window can take any size;
+// the cell editors lie over the views, made last so they cover them.
 void MainWindow::BuildControls() {
     headerStrip_ = MakePanel(this, "headerStrip", QFrame::Raised);
-    farmNameLabel_ = MakeLabel(headerStrip_, "farmNameLabel", QStringLiteral("Betrieb:"), 88, 16);
-    farmNameEdit_ = MakeEdit(headerStrip_, "farmNameEdit", QRect(144, 16, 185, 24));
-    farmNumberLabel_ =
-        MakeLabel(headerStrip_, "farmNumberLabel", QStringLiteral("Betriebsnummer"), 352, 16);
-    farmNumberEdit_ = MakeEdit(headerStrip_, "farmNumberEdit", QRect(464, 16, 153, 24));
-    dateLabel_ = MakeLabel(headerStrip_, "dateLabel", QStringLiteral("Datum"), 712, 16);
-    dateEdit_ = MakeEdit(headerStrip_, "dateEdit", QRect(784, 16, 89, 24));
+    farmNameLabel_ = MakeLabel(headerStrip_, "farmNameLabel", QStringLiteral("Betrieb:"));
+    farmNameEdit_ = MakeEdit(headerStrip_, "farmNameEdit", 185);
+    farmNumberLabel_ = MakeLabel(headerStrip_, "farmNumberLabel", QStringLiteral("Betriebsnummer"));
+    farmNumberEdit_ = MakeEdit(headerStrip_, "farmNumberEdit", 153);
+    dateLabel_ = MakeLabel(headerStrip_, "dateLabel", QStringLiteral("Datum"));
+    dateEdit_ = MakeEdit(headerStrip_, "dateEdit", 89);
+    auto* header = new QHBoxLayout(headerStrip_);
+    header->setContentsMargins(16, 12, 16, 12);
+    for (const auto& [label, edit] : {std::pair<QLabel*, QLineEdit*>{farmNameLabel_, farmNameEdit_},
+                                      {farmNumberLabel_, farmNumberEdit_},
+                                      {dateLabel_, dateEdit_}}) {
+        header->addWidget(label);
+        header->addWidget(edit);
+        header->addSpacing(24);
+    }
+    header->addStretch(1);
 
-    buttonStrip_ = MakePanel(this, "buttonStrip", QFrame::Raised);
-    nButton_ = MakeButton(buttonStrip_, "nButton", QStringLiteral("N"), QRect(0, 1, 65, 25));
-    p2o5Button_ =
-        MakeButton(buttonStrip_, "p2o5Button", QStringLiteral("P2O5"), QRect(64, 1, 65, 25));
-    printButton_ =
-        MakeButton(buttonStrip_, "printButton", QStringLiteral("Drucken"), QRect(24, 40, 75, 25));
-
-    ratesPanel_ = MakePanel(buttonStrip_, "ratesPanel", QFrame::Sunken);
-    ratesPanel_->setGeometry(288, 0, 777, 89);
-    yieldStepLabel_ = MakeLabel(ratesPanel_, "yieldStepLabel", QStringLiteral("je "), 16, 48, true);
-    yieldStepEdit_ =
-        MakeEdit(ratesPanel_, "yieldStepEdit", QRect(40, 48, 49, 24), QStringLiteral("0"));
-    yieldStepUnitLabel_ =
-        MakeLabel(ratesPanel_, "yieldStepUnitLabel", QStringLiteral("dt"), 96, 48, true);
-    surchargeLabel_ =
-        MakeLabel(ratesPanel_, "surchargeLabel", QStringLiteral("Mehrertrag   + "), 160, 48, true);
-    surchargeEdit_ =
-        MakeEdit(ratesPanel_, "surchargeEdit", QRect(264, 48, 41, 24), QStringLiteral("0"));
-    surchargeUnitLabel_ =
-        MakeLabel(ratesPanel_, "surchargeUnitLabel", QStringLiteral("kg N"), 320, 48, true);
-    deductionLabel_ =
-        MakeLabel(ratesPanel_, "deductionLabel", QStringLiteral("Minderertrag  -"), 424, 48, true);
-    deductionEdit_ =
-        MakeEdit(ratesPanel_, "deductionEdit", QRect(536, 48, 49, 24), QStringLiteral("0"));
-    deductionUnitLabel_ =
-        MakeLabel(ratesPanel_, "deductionUnitLabel", QStringLiteral("kg N"), 592, 48, true);
-    applyRatesButton_ = MakeButton(ratesPanel_, "applyRatesButton", QStringLiteral("Übernehmen"),
-                                   QRect(640, 40, 113, 25));
-
-    p2o5View_ = Named(new WorksheetView(pSheet_, this), "p2o5View");
-    p2o5View_->setGeometry(0, 132, 1065, 197);
-    nView_ = Named(new WorksheetView(nSheet_, this), "nView");
-    nView_->setGeometry(8, 177, 1057, 256);
+    worksheetStack_ = Named(new QStackedWidget(this), "worksheets");
+    nView_ = Named(new WorksheetView(nSheet_, worksheetStack_), "nView");
+    p2o5View_ = Named(new WorksheetView(pSheet_, worksheetStack_), "p2o5View");
+    worksheetStack_->addWidget(nView_);
+    worksheetStack_->addWidget(p2o5View_);
     // Design widths; SetUpWorksheets sets the rest.
     for (int c = 0; c < kv4::ncol::Count; ++c)
         nView_->SetColWidth(c, c <= kv4::ncol::NBedarf ? kv4::NWidths[c] : kDefaultColWidth);
@@ -165,20 +144,65 @@ void MainWindow::BuildControls() {
                                       ? kv4::PWidths[c]
                                       : kDefaultColWidth);
 
-    nCellEditor_ = MakeEdit(this, "nCellEditor", QRect(184, 498, 121, 24));
+    buttonStrip_ = MakePanel(this, "buttonStrip", QFrame::Raised);
+    nButton_ = MakeButton(buttonStrip_, "nButton", QStringLiteral("N"), 65);
+    p2o5Button_ = MakeButton(buttonStrip_, "p2o5Button", QStringLiteral("P2O5"), 65);
+    printButton_ = MakeButton(buttonStrip_, "printButton", QStringLiteral("Drucken"), 75);
+    ratesPanel_ = MakePanel(buttonStrip_, "ratesPanel", QFrame::Sunken);
+    yieldStepLabel_ = MakeLabel(ratesPanel_, "yieldStepLabel", QStringLiteral("je "), true);
+    yieldStepEdit_ = MakeEdit(ratesPanel_, "yieldStepEdit", 49, QStringLiteral("0"));
+    yieldStepUnitLabel_ = MakeLabel(ratesPanel_, "yieldStepUnitLabel", QStringLiteral("dt"), true);
+    surchargeLabel_ =
+        MakeLabel(ratesPanel_, "surchargeLabel", QStringLiteral("Mehrertrag   + "), true);
+    surchargeEdit_ = MakeEdit(ratesPanel_, "surchargeEdit", 41, QStringLiteral("0"));
+    surchargeUnitLabel_ =
+        MakeLabel(ratesPanel_, "surchargeUnitLabel", QStringLiteral("kg N"), true);
+    deductionLabel_ =
+        MakeLabel(ratesPanel_, "deductionLabel", QStringLiteral("Minderertrag  -"), true);
+    deductionEdit_ = MakeEdit(ratesPanel_, "deductionEdit", 49, QStringLiteral("0"));
+    deductionUnitLabel_ =
+        MakeLabel(ratesPanel_, "deductionUnitLabel", QStringLiteral("kg N"), true);
+    applyRatesButton_ =
+        MakeButton(ratesPanel_, "applyRatesButton", QStringLiteral("Übernehmen"), 113);
+    auto* rates = new QHBoxLayout(ratesPanel_);
+    for (QWidget* part : std::initializer_list<QWidget*>{
+             yieldStepLabel_, yieldStepEdit_, yieldStepUnitLabel_, surchargeLabel_, surchargeEdit_,
+             surchargeUnitLabel_, deductionLabel_, deductionEdit_, deductionUnitLabel_}) {
+        rates->addWidget(part);
+        if (qobject_cast<QLabel*>(part) && part != yieldStepLabel_ && part != surchargeLabel_ &&
+            part != deductionLabel_)
+            rates->addSpacing(24);
+    }
+    rates->addWidget(applyRatesButton_);
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(nButton_, 0, 0);
+    buttons->addWidget(p2o5Button_, 0, 1);
+    buttons->addWidget(printButton_, 1, 0, 1, 2, Qt::AlignLeft);
+    auto* bottom = new QHBoxLayout(buttonStrip_);
+    bottom->addLayout(buttons);
+    bottom->addWidget(ratesPanel_);
+    bottom->addStretch(1);
+
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(headerStrip_);
+    window->addWidget(worksheetStack_, 1);
+    window->addWidget(buttonStrip_);
+
+    nCellEditor_ = MakeEdit(this, "nCellEditor", 0);
     nCellEditor_->hide();
-    p2o5CellEditor_ = MakeEdit(this, "p2o5CellEditor", QRect(344, 498, 121, 24));
+    p2o5CellEditor_ = MakeEdit(this, "p2o5CellEditor", 0);
     p2o5CellEditor_->hide();
     cropChooser_ = Named(new QComboBox(this), "cropChooser");
     cropChooser_->setEditable(true);
     // The list holds exactly the crop table: typed text never becomes an item.
     cropChooser_->setInsertPolicy(QComboBox::NoInsert);
     cropChooser_->setItemDelegate(new CropItemDelegate(cropChooser_));
-    cropChooser_->setGeometry(496, 496, 169, 24);
+    cropChooser_->resize(169, 24);
     cropChooser_->hide();
-    remarkEditor_ = MakeEdit(this, "remarkEditor", QRect(712, 496, 217, 24));
-
-    LayoutGrids();
+    remarkEditor_ = MakeEdit(this, "remarkEditor", 0);
+    remarkEditor_->hide();
 }
 
 void MainWindow::ConnectHandlers() {
@@ -270,10 +294,7 @@ void MainWindow::SetUpWorksheets() {
 char MainWindow::DecimalSeparator() const { return SystemDecimalSeparator(); }
 
 void MainWindow::ShowNWorksheet() {
-    p2o5View_->hide();
-    clientGrid_ = ClientGrid::N;
-    LayoutGrids();
-    nView_->show();
+    worksheetStack_->setCurrentWidget(nView_);
     ratesPanel_->show();
     remarkEditor_->hide();
     p2o5CellEditor_->hide();
@@ -281,35 +302,19 @@ void MainWindow::ShowNWorksheet() {
 }
 
 void MainWindow::ShowP2O5Worksheet() {
-    nView_->hide();
-    clientGrid_ = ClientGrid::P;
-    LayoutGrids();
-    p2o5View_->show();
+    worksheetStack_->setCurrentWidget(p2o5View_);
     ratesPanel_->hide();
     nCellEditor_->hide();
     FocusWorksheet();
 }
 
 void MainWindow::FocusWorksheet() {
-    WorksheetView* grid = nView_->isHidden() ? p2o5View_ : nView_;
-    if (!grid->isHidden()) grid->setFocus(Qt::OtherFocusReason);
+    worksheetStack_->currentWidget()->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::WorksheetsChanged() {
     nView_->Model().Refresh();
     p2o5View_->Model().Refresh();
-}
-
-void MainWindow::LayoutGrids() {
-    const int w = width();
-    const int h = height();
-    headerStrip_->setGeometry(0, 0, w, kTopStripHeight);
-    buttonStrip_->setGeometry(0, std::max(h - kBottomStripHeight, kTopStripHeight), w,
-                              kBottomStripHeight);
-    const QRect between(0, kTopStripHeight, w,
-                        std::max(h - kTopStripHeight - kBottomStripHeight, 0));
-    if (clientGrid_ == ClientGrid::N) nView_->setGeometry(between);
-    if (clientGrid_ == ClientGrid::P) p2o5View_->setGeometry(between);
 }
 
 void MainWindow::ShowStandardErrorText(const std::string& text) { ShowStandardError(this, text); }
@@ -325,7 +330,9 @@ void MainWindow::ReportHandlerError(const std::exception& error) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    LayoutGrids();
+    // An open editor stays over its cell wherever the layout put the view.
+    for (const auto& [editor, at] : editorCells_)
+        if (editor->isVisible()) PlaceEditor(editor);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -17,6 +17,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStackedWidget;
 
 namespace kv4gui {
 
@@ -74,7 +75,6 @@ class MainWindow : public QWidget {
     // The tab chain in reading order, Ctrl+P and F1.
     void SetUpKeyboard();
     void SetUpWorksheets();
-    void LayoutGrids();
     void ShowStandardErrorText(const std::string& text);
     // The standard error box for an error that ended a handler; then, after
     // an edited value was refused, its cell's editor again.
@@ -120,9 +120,6 @@ class MainWindow : public QWidget {
     void RememberSession() const;
     void RecallFarmHeader();
 
-    // The view that fills the area between the strips, if any.
-    enum class ClientGrid { None, N, P };
-
     kv4::Worksheets& worksheets_;
     kv4::Worksheet& nSheet_ = worksheets_.n;
     kv4::Worksheet& pSheet_ = worksheets_.p;
@@ -151,6 +148,7 @@ class MainWindow : public QWidget {
     QLineEdit* deductionEdit_ = nullptr;
     QLabel* deductionUnitLabel_ = nullptr;
     QPushButton* applyRatesButton_ = nullptr;
+    QStackedWidget* worksheetStack_ = nullptr;
     WorksheetView* p2o5View_ = nullptr;
     WorksheetView* nView_ = nullptr;
     QLineEdit* nCellEditor_ = nullptr;
@@ -186,7 +184,6 @@ class MainWindow : public QWidget {
     // the cell's text.
     void OpenEditorByKey(WorksheetView& view, const QString& replacement);
     bool OpensEditor(const WorksheetView& view, int c) const;
-    ClientGrid clientGrid_ = ClientGrid::None;
 
     bool edited_ = false;
     unsigned long long nRevisionSaved_ = 0;

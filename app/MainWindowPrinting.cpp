@@ -3,6 +3,7 @@
 #include <QPageRanges>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -54,10 +55,8 @@ void NameDocument(QPrinter& printer, const QString& name) {
 }  // namespace
 
 void MainWindow::PrintShownWorksheet() {
-    // The visible worksheet is printed. Its own flag decides, not whether it
-    // is on screen: before the first switch both grids count as visible, and
-    // then it is the N report.
-    const bool nReport = !nView_->isHidden();
+    // The worksheet on screen is printed.
+    const bool nReport = worksheetStack_->currentWidget() == nView_;
     const kv4::Worksheet& sheet = nReport ? nSheet_ : pSheet_;
     const kv4::ReportKind kind = nReport ? kv4::ReportKind::N : kv4::ReportKind::P2O5;
     const kv4::ReportHeader header{ToStdString(farmNameEdit_->text()),
