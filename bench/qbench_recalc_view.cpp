@@ -13,7 +13,6 @@
 
 #include "app/MainWindow.h"
 #include "app/WorksheetView.h"
-#include "guisupport/GuiTestSupport.h"
 #include "worksheets/Recalc.h"
 #include "worksheets/Worksheet.h"
 
@@ -82,7 +81,8 @@ void BenchRecalcView::initTestCase() {
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     form_->ShowNWorksheet();
-    QCOMPARE(kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->RowCount(), kFields + 2);
+    QCOMPARE(form_->findChild<kv4gui::WorksheetView*>(QStringLiteral("nView"))->RowCount(),
+             kFields + 2);
     // The first pass fills the result columns; the measured ones rewrite them.
     form_->RecalcWorksheets();
     QCOMPARE(form_->NSheet().Cells(ncol::NBedarf, 1), std::string("  200"));
@@ -92,7 +92,8 @@ void BenchRecalcView::cleanupTestCase() { form_.reset(); }
 
 void BenchRecalcView::recalcAndRepaint() {
     kv4::Worksheet& n = form_->NSheet();
-    QWidget* viewport = kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->viewport();
+    QWidget* viewport =
+        form_->findChild<kv4gui::WorksheetView*>(QStringLiteral("nView"))->viewport();
     QBENCHMARK {
         // An edited yield expectation in the first row, as after CommitNEditor.
         n.SetCell(ncol::Ertragserwartung, 1, ++toggle_ % 2 ? "81" : "79");
@@ -117,7 +118,8 @@ void BenchRecalcView::recalcOnly() {
 // The repaint alone, with nothing changed: the share of painting the
 // visible cells.
 void BenchRecalcView::repaintOnly() {
-    QWidget* viewport = kv4guitest::Widget<kv4gui::WorksheetView>(*form_, "nView")->viewport();
+    QWidget* viewport =
+        form_->findChild<kv4gui::WorksheetView*>(QStringLiteral("nView"))->viewport();
     QBENCHMARK { viewport->repaint(); }
 }
 

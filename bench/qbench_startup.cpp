@@ -24,7 +24,6 @@
 #include "dialogs/DataFolderDialog.h"
 #include "dialogs/ModalDialogs.h"
 #include "farmwriter/RecordWriter.h"
-#include "guisupport/GuiTestSupport.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -61,12 +60,14 @@ int main(int argc, char** argv) {
         if (auto* folderDialog = qobject_cast<kv4gui::DataFolderDialog*>(&dialog)) {
             // After the start-up has run: the N worksheet is then painted.
             QTimer::singleShot(0, &form, [&] {
-                kv4guitest::Widget<kv4gui::WorksheetView>(form, "nView")->viewport()->repaint();
+                form.findChild<kv4gui::WorksheetView*>(QStringLiteral("nView"))
+                    ->viewport()
+                    ->repaint();
                 milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - ok).count();
                 application.quit();
             });
             ok = Clock::now();
-            kv4guitest::Widget<QPushButton>(*folderDialog, "okButton")->click();
+            folderDialog->findChild<QPushButton*>(QStringLiteral("okButton"))->click();
         } else {
             dialog.accept();
         }
