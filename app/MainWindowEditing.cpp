@@ -7,7 +7,6 @@
 // the grid takes the focus before the grid moves its current cell, so the
 // write-back still sees the edited cell, and the click that follows opens
 // the editor over the new one.
-#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -358,8 +357,11 @@ void MainWindow::OpenEditorByKey(WorksheetView& view, const QString& replacement
     const int r = view.Row();
     if (r == 0 || !OpensEditor(view, c)) return;
     view.ChooseCell(c, r);
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (editor != nullptr && !replacement.isEmpty()) editor->insert(replacement);
+    // The editor the cell opened, with its text selected: typing replaces it.
+    QLineEdit* editor = &view == nView_        ? nCellEditor_
+                        : c == pcol::Anmerkung ? remarkEditor_
+                                               : p2o5CellEditor_;
+    if (editor->isVisible() && !replacement.isEmpty()) editor->insert(replacement);
 }
 
 }  // namespace kv4gui
