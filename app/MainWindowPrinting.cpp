@@ -44,7 +44,8 @@ void NameDocument(QPrinter& printer, const QString& name) {
     printer.setDocName(name);
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    // A documents folder that was never made would fail the print.
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
     const QPrinter::OutputFormat format = printer.outputFormat();
     const QString printerName = printer.printerName();
     printer.setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
