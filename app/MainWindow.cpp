@@ -1,35 +1,24 @@
 #include "app/MainWindow.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QEvent>
-#include <QFocusEvent>
 #include <QFont>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QShortcut>
 #include <QStackedWidget>
-#include <QStyledItemDelegate>
-#include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <initializer_list>
 #include <iterator>
-#include <string_view>
+#include <string>
 #include <utility>
 
 #include "app/WorksheetView.h"
 #include "dialogs/DesignFont.h"
 #include "dialogs/ModalDialogs.h"
-#include "reference/CropTable.h"
 #include "reference/NutrientClasses.h"
-#include "render/QtText.h"
 #include "render/SystemLocale.h"
 #include "worksheets/Fill.h"
 #include "worksheets/NumberFormat.h"
@@ -42,17 +31,6 @@ constexpr int kClientWidth = 1091;
 constexpr int kClientHeight = 657;
 // A grid column that the creation does not size keeps the grid's default.
 constexpr int kDefaultColWidth = 64;
-
-// The crop list shows its items 16 pixels high.
-class CropItemDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(16);
-        return size;
-    }
-};
 
 template <class Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -110,8 +88,7 @@ MainWindow::MainWindow(kv4::Worksheets& worksheets, QWidget* parent)
 
 kv4::NutrientClasses& MainWindow::NutrientClassTable() { return nutrientClasses_; }
 
-// The strips and the worksheets in layouts, so the window can take any size;
-// the cell editors lie over the views, made last so they cover them.
+// The strips and the worksheets in layouts, so the window can take any size.
 void MainWindow::BuildControls() {
     headerStrip_ = MakePanel(this, "headerStrip", QFrame::Raised);
     farmNameLabel_ = MakeLabel(headerStrip_, "farmNameLabel", QStringLiteral("Betrieb:"));
@@ -190,19 +167,7 @@ void MainWindow::BuildControls() {
     window->addWidget(worksheetStack_, 1);
     window->addWidget(buttonStrip_);
 
-    nCellEditor_ = MakeEdit(this, "nCellEditor", 0);
-    nCellEditor_->hide();
-    p2o5CellEditor_ = MakeEdit(this, "p2o5CellEditor", 0);
-    p2o5CellEditor_->hide();
-    cropChooser_ = Named(new QComboBox(this), "cropChooser");
-    cropChooser_->setEditable(true);
-    // The list holds exactly the crop table: typed text never becomes an item.
-    cropChooser_->setInsertPolicy(QComboBox::NoInsert);
-    cropChooser_->setItemDelegate(new CropItemDelegate(cropChooser_));
-    cropChooser_->resize(169, 24);
-    cropChooser_->hide();
-    remarkEditor_ = MakeEdit(this, "remarkEditor", 0);
-    remarkEditor_->hide();
+    SetUpEditing();
 }
 
 void MainWindow::ConnectHandlers() {
@@ -215,31 +180,8 @@ void MainWindow::ConnectHandlers() {
     connect(applyRatesButton_, &QPushButton::clicked, this,
             [this] { Guarded([this] { ApplyYieldStepAndRates(); }); });
     connect(nView_, &WorksheetView::Click, this, [this] { Guarded([this] { OnNCellChosen(); }); });
-    for (WorksheetView* view : {nView_, p2o5View_})
-        connect(view, &WorksheetView::EditRequested, this, [this, view](const QString& text) {
-            Guarded([this, view, &text] { OpenEditorByKey(*view, text); });
-        });
     connect(p2o5View_, &WorksheetView::Click, this,
             [this] { Guarded([this] { OnP2O5CellChosen(); }); });
-    // An open editor moves with its cell.
-    for (WorksheetView* grid : {nView_, p2o5View_})
-        connect(grid, &WorksheetView::Scrolled, this, [this, grid] {
-            for (const auto& [editor, at] : editorCells_)
-                if (at.view == grid && editor->isVisible()) PlaceEditor(editor);
-        });
-    // Every change of the text counts, also one made by the program, as the
-    // character filters must clean a cell text laid into the editor.
-    connect(nCellEditor_, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { FilterNEditor(); }); });
-    connect(p2o5CellEditor_, &QLineEdit::textChanged, this,
-            [this] { Guarded([this] { FilterP2O5Editor(); }); });
-    connect(cropChooser_, &QComboBox::activated, this,
-            [this] { Guarded([this] { OnCropPicked(); }); });
-    // Leaving an editor is its focus loss, not editingFinished (which also
-    // fires on Return while the editor keeps the focus).
-    for (QObject* editor : std::initializer_list<QObject*>{nCellEditor_, p2o5CellEditor_,
-                                                           remarkEditor_, cropChooser_})
-        editor->installEventFilter(this);
 }
 
 void MainWindow::SetUpKeyboard() {
@@ -280,10 +222,6 @@ void MainWindow::SetUpWorksheets() {
         nView_->SetColWidth(c, kv4::NWidths[c]);
     p2o5View_->SetColWidth(kv4::pcol::Factor, kv4::PWidths[kv4::pcol::Factor]);
     p2o5View_->SetColWidth(kv4::pcol::FactorResidues, kv4::PWidths[kv4::pcol::FactorResidues]);
-    // The crop list in table order: the list position is the table key.
-    for (const kv4::CropReference& crop : kv4::CropTable)
-        cropChooser_->addItem(ToQString(crop.Name));
-    cropChooser_->setCurrentIndex(-1);
     // "NKlassen.dat" by its bare name: the data folder is not known yet, so
     // it comes from the folder the program was started in. Missing or
     // unreadable, the table stays empty and every class is blank.
@@ -296,15 +234,14 @@ char MainWindow::DecimalSeparator() const { return SystemDecimalSeparator(); }
 void MainWindow::ShowNWorksheet() {
     worksheetStack_->setCurrentWidget(nView_);
     ratesPanel_->show();
-    remarkEditor_->hide();
-    p2o5CellEditor_->hide();
+    p2o5View_->DiscardEditor();
     FocusWorksheet();
 }
 
 void MainWindow::ShowP2O5Worksheet() {
     worksheetStack_->setCurrentWidget(p2o5View_);
     ratesPanel_->hide();
-    nCellEditor_->hide();
+    nView_->DiscardEditor();
     FocusWorksheet();
 }
 
@@ -320,52 +257,8 @@ void MainWindow::WorksheetsChanged() {
 void MainWindow::ShowStandardErrorText(const std::string& text) { ShowStandardError(this, text); }
 
 void MainWindow::ReportHandlerError(const std::exception& error) {
-    const std::optional<EditorCell> cell = std::exchange(cellAfterError_, std::nullopt);
     const auto* cellError = dynamic_cast<const kv4::CellConversionError*>(&error);
     ShowStandardError(this, error.what(), cellError ? cellError->place() : std::string());
-    // A click that left the editor goes on after the box and may move the
-    // current cell: the return comes behind it.
-    if (cell) QTimer::singleShot(0, this, [this, at = *cell] { ReturnToCell(at); });
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    // An open editor stays over its cell wherever the layout put the view.
-    for (const auto& [editor, at] : editorCells_)
-        if (editor->isVisible()) PlaceEditor(editor);
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto& key = *static_cast<QKeyEvent*>(event);
-        if (watched == nCellEditor_ || watched == p2o5CellEditor_ || watched == remarkEditor_)
-            return HandleEditorKey(*static_cast<QLineEdit*>(watched), key);
-        if (watched == cropChooser_) return HandleCropListKey(key);
-    }
-    if (event->type() == QEvent::FocusOut && !discarding_) {
-        // Dropping down the crop list (its popup takes the focus while it is
-        // open) or switching to another window (a message box among them)
-        // does not leave the editor.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
-            !QApplication::activePopupWidget()) {
-            if (watched == nCellEditor_) Guarded([this] { CommitNEditor(); });
-            if (watched == p2o5CellEditor_) Guarded([this] { CommitP2O5Editor(); });
-            if (watched == remarkEditor_) Guarded([this] { CommitRemark(); });
-            if (watched == cropChooser_) Guarded([this] { CommitCropChoice(); });
-            // Tab, or hiding the focused editor, moves on along the tab
-            // chain into a header box; typing belongs to the worksheet.
-            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) FocusWorksheet();
-            // A click that left the list: its question ran before the press
-            // reached the grid, and the release went to the question.
-            if (watched == cropChooser_ && reason == Qt::MouseFocusReason)
-                QTimer::singleShot(0, this, [this] {
-                    nView_->CompleteInterruptedClick();
-                    p2o5View_->CompleteInterruptedClick();
-                });
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kv4gui

@@ -3,16 +3,13 @@
 // farm's name, number and date, and the button strip. The handlers only wire
 // controls to the core; every value is computed there.
 #include <QWidget>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "reference/NutrientClasses.h"
+#include "worksheets/Editing.h"
 #include "worksheets/Worksheet.h"
 
-class QComboBox;
-class QKeyEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -63,8 +60,6 @@ class MainWindow : public QWidget {
     void ShowP2O5Worksheet();
 
   protected:
-    void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // Asks before entries made since the start or the last print are lost;
     // remembers the window's place and the farm's header.
     void closeEvent(QCloseEvent* event) override;
@@ -75,17 +70,15 @@ class MainWindow : public QWidget {
     // The tab chain in reading order, Ctrl+P and F1.
     void SetUpKeyboard();
     void SetUpWorksheets();
+    // Which cells open which editor, and the writers of their values.
+    void SetUpEditing();
     void ShowStandardErrorText(const std::string& text);
-    // The standard error box for an error that ended a handler; then, after
-    // an edited value was refused, its cell's editor again.
+    // The standard error box for an error that ended a handler, naming the
+    // cell of a refused value.
     void ReportHandlerError(const std::exception& error);
     // The worksheet on screen takes the focus (the N one before the first
     // switch, when both are shown).
     void FocusWorksheet();
-    // Lays an editor (or the crop list) over cell (c, r) of a view, and
-    // keeps it there while the view scrolls.
-    void LayEditorOver(QWidget* editor, WorksheetView* view, int c, int r);
-    void PlaceEditor(QWidget* editor);
     // Each read error of a load in its own error box, in order.
     void ShowReadErrors(const std::vector<std::string>& errors);
     // Start-up steps.
@@ -96,13 +89,12 @@ class MainWindow : public QWidget {
     // Handlers.
     void OnNCellChosen();
     void OnP2O5CellChosen();
-    void FilterNEditor();
-    void CommitNEditor();
-    void FilterP2O5Editor();
-    void CommitP2O5Editor();
-    void CommitRemark();
-    void OnCropPicked();
-    void CommitCropChoice();
+    void ShowPanelTexts(const kv4::PanelTexts& panel);
+    // The writers of edited values, for cell (c, r) of their worksheet; false
+    // when the value was refused (the error box has told why).
+    bool CommitNCell(int c, int r, const QString& text);
+    bool CommitCropChoice(int r, int crop);
+    bool CommitP2O5Cell(int c, int r, const QString& text);
     void ApplyYieldStepAndRates();
     void PrintShownWorksheet();
     // False when a cell stops the recalculation and the user does not want
@@ -151,39 +143,6 @@ class MainWindow : public QWidget {
     QStackedWidget* worksheetStack_ = nullptr;
     WorksheetView* p2o5View_ = nullptr;
     WorksheetView* nView_ = nullptr;
-    QLineEdit* nCellEditor_ = nullptr;
-    QLineEdit* p2o5CellEditor_ = nullptr;
-    QComboBox* cropChooser_ = nullptr;
-    QLineEdit* remarkEditor_ = nullptr;
-
-    struct EditorCell {
-        WorksheetView* view = nullptr;
-        int c = 0;
-        int r = 0;
-    };
-    std::map<QWidget*, EditorCell> editorCells_;
-    // The cell an editor was last laid over; no view when it never was.
-    EditorCell EditedCell(QWidget* editor) const;
-    void ReturnToCell(const EditorCell& at);
-    // The cell whose edited value the handler that is ending refused.
-    std::optional<EditorCell> cellAfterError_;
-    // Set when a commit refused its value, for a key that would move on.
-    bool commitRefused_ = false;
-    // While an editor is closed without its value being taken.
-    bool discarding_ = false;
-
-    // Keys of an open editor as in a spreadsheet: Enter and the arrows
-    // commit and open the editor a row down or up, Tab the next editable
-    // cell of the row, Escape closes without taking the value.
-    enum class Step { Down, Up, Next, Previous };
-    bool HandleEditorKey(QLineEdit& editor, const QKeyEvent& key);
-    bool HandleCropListKey(const QKeyEvent& key);
-    void CommitAndStep(QLineEdit& editor, Step step);
-    void Discard(QWidget& editor);
-    // Typing on a chosen cell opens its editor with the typed text; F2 with
-    // the cell's text.
-    void OpenEditorByKey(WorksheetView& view, const QString& replacement);
-    bool OpensEditor(const WorksheetView& view, int c) const;
 
     bool edited_ = false;
     unsigned long long nRevisionSaved_ = 0;

@@ -1,19 +1,16 @@
-// The worksheet editors of the main window: the cell editors of both
-// worksheets, the crop list, the surcharge strip and the recalculation that
-// follows an edit. Every cell text is changed by the core's editing rules and recalculation;
-// this file only moves the editors and passes texts in and out.
-//
-// Leaving an editor is its focus loss (see MainWindow::eventFilter). A click on
-// the grid takes the focus before the grid moves its current cell, so the
-// write-back still sees the edited cell, and the click that follows opens
-// the editor over the new one.
-#include <QComboBox>
-#include <QKeyEvent>
+// The worksheet editing of the main window: which cells open an editor,
+// where an edited value goes, the crop list's question, the residue mark, the
+// rates panel and the recalculation that follows an edit. Every cell text is
+// changed by the core's editing rules and recalculation; the delegates open
+// the editors and hand their values to the writers here, for the cell each
+// editor was opened over.
 #include <QLineEdit>
-#include <QRegion>
+#include <QVariant>
+#include <set>
 #include <string>
-#include <string_view>
+#include <utility>
 
+#include "app/CellDelegates.h"
 #include "app/MainWindow.h"
 #include "app/WorksheetView.h"
 #include "dialogs/ModalDialogs.h"
@@ -42,41 +39,12 @@ class ViewUpdate {
     MainWindow& form_;
 };
 
-void OpenEditor(QLineEdit* editor, const std::string& text) {
-    editor->setText(ToQString(text));
-    editor->show();
-    editor->setFocus();
-    // Typing replaces the value, as in an edit box entered from elsewhere.
-    editor->selectAll();
-}
-
-// Puts the filtered text back into the editor; the caret stays behind the
-// characters it was behind.
-template <class Filter>
-void FilterEditor(QLineEdit* editor, Filter filter) {
-    const QString text = editor->text();
-    const QString cleaned = ToQString(filter(ToStdString(text)));
-    if (cleaned == text) return;
-    const qsizetype caret =
-        ToQString(filter(ToStdString(text.left(editor->cursorPosition())))).size();
-    editor->setText(cleaned);
-    editor->setCursorPosition(static_cast<int>(caret));
-}
-
-bool OpensNEditor(int c) {
-    switch (c) {
-        case ncol::Frucht:
-        case ncol::BasisErtrag:
-        case ncol::Ertragserwartung:
-        case ncol::NSollwert:
-        case ncol::NMin:
-        case ncol::OrgVorjahr:
-        case ncol::Vorfrucht:
-            return true;
-        default:
-            return false;
-    }
-}
+// The cells that open a line editor with a character filter: the numbers of
+// both worksheets and the crop name (which its filter leaves alone).
+constexpr int kNLineColumns[] = {ncol::Frucht,    ncol::BasisErtrag, ncol::Ertragserwartung,
+                                 ncol::NSollwert, ncol::NMin,        ncol::OrgVorjahr,
+                                 ncol::Vorfrucht};
+constexpr int kPNumberColumns[] = {pcol::Gehalt, pcol::Entzug};
 
 const std::string kPropagationQuestion =
     "Soll diese Einstellung auf alle gleichnamigen Früchte übernommen werden?";
@@ -88,34 +56,31 @@ void MainWindow::RecalcWorksheets() {
     kv4::RecalcWorksheets(nSheet_, pSheet_, DecimalSeparator());
 }
 
-void MainWindow::LayEditorOver(QWidget* editor, WorksheetView* view, int c, int r) {
-    editorCells_[editor] = {view, c, r};
-    PlaceEditor(editor);
-}
+void MainWindow::SetUpEditing() {
+    auto* nNumbers = new LineCellDelegate(*nView_, "nCellEditor", &kv4::FilterNEditorText);
+    std::set<int> nEditable{ncol::V};
+    for (const int c : kNLineColumns) {
+        nView_->setItemDelegateForColumn(c, nNumbers);
+        nEditable.insert(c);
+    }
+    nView_->setItemDelegateForColumn(ncol::V, new CropCellDelegate(*nView_));
+    nView_->Model().SetEditing(std::move(nEditable), [this](int c, int r, const QVariant& value) {
+        return c == ncol::V ? CommitCropChoice(r, value.toInt())
+                            : CommitNCell(c, r, value.toString());
+    });
 
-void MainWindow::PlaceEditor(QWidget* editor) {
-    const EditorCell& at = editorCells_.at(editor);
-    const QWidget* viewport = at.view->viewport();
-    const QRect cell(viewport->mapTo(this, at.view->CellRect(at.c, at.r).topLeft()),
-                     at.view->CellRect(at.c, at.r).size());
-    if (editor == cropChooser_) {
-        // The list keeps its own size; its right edge lies 2 pixels right of
-        // the cell's, so it covers the cells to the left of the "V".
-        editor->move(cell.right() + 1 - editor->width() + 2, cell.y() + 2);
-    } else {
-        // One pixel more on every side covers the cell's grid lines.
-        editor->setGeometry(cell.adjusted(-1, -1, 1, 1));
+    auto* pNumbers = new LineCellDelegate(*p2o5View_, "p2o5CellEditor", &kv4::FilterPEditorText);
+    std::set<int> pEditable{pcol::Anmerkung};
+    for (const int c : kPNumberColumns) {
+        p2o5View_->setItemDelegateForColumn(c, pNumbers);
+        pEditable.insert(c);
     }
-    // Scrolled under the header or out of the view, the editor shows only
-    // what lies over the worksheet's body.
-    const QRect body(viewport->mapTo(this, QPoint(0, 0)), viewport->size());
-    if (body.contains(editor->geometry())) {
-        editor->clearMask();
-    } else {
-        const QRect shown = body.intersected(editor->geometry()).translated(-editor->pos());
-        // An empty region would remove the mask: one outside the editor hides it all.
-        editor->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : QRegion(shown));
-    }
+    p2o5View_->setItemDelegateForColumn(pcol::Anmerkung,
+                                        new LineCellDelegate(*p2o5View_, "remarkEditor"));
+    p2o5View_->Model().SetEditing(std::move(pEditable),
+                                  [this](int c, int r, const QVariant& value) {
+                                      return CommitP2O5Cell(c, r, value.toString());
+                                  });
 }
 
 void MainWindow::OnNCellChosen() {
@@ -124,45 +89,33 @@ void MainWindow::OnNCellChosen() {
     if (!nView_->isVisible() || r == 0) return;
     // Row r of both worksheets is the same field.
     p2o5View_->SetRow(r);
+    // The crop list over the "V", a line editor over a number or the crop
+    // name; nothing elsewhere.
+    nView_->OpenEditor(c, r);
+    ShowPanelTexts(kv4::PanelTextsOfRow(nSheet_, r));
+}
 
-    if (OpensNEditor(c)) {
-        LayEditorOver(nCellEditor_, nView_, c, r);
-        OpenEditor(nCellEditor_, nSheet_.Cells(c, r));
-    } else if (c == ncol::V) {
-        // Every opening starts without a crop: only a pick applies one.
-        cropChooser_->setCurrentIndex(-1);
-        LayEditorOver(cropChooser_, nView_, c, r);
-        cropChooser_->show();
-        cropChooser_->setFocus();
-    }
-
-    const kv4::PanelTexts panel = kv4::PanelTextsOfRow(nSheet_, r);
+void MainWindow::ShowPanelTexts(const kv4::PanelTexts& panel) {
     yieldStepEdit_->setText(ToQString(panel.YieldStep));
     surchargeEdit_->setText(ToQString(panel.SurchargeRate));
     deductionEdit_->setText(ToQString(panel.DeductionRate));
 }
 
-void MainWindow::FilterNEditor() {
-    const int c = EditedCell(nCellEditor_).c;
-    FilterEditor(nCellEditor_,
-                 [c](const std::string& text) { return kv4::FilterNEditorText(c, text); });
-}
-
-void MainWindow::CommitNEditor() {
-    // The cell the editor was opened over, wherever the current cell went.
-    const EditorCell at = EditedCell(nCellEditor_);
-    try {
-        kv4::WriteBackNCell(nSheet_, pSheet_, at.c, at.r, ToStdString(nCellEditor_->text()));
-    } catch (const kv4::ConversionError& error) {
-        // A correction that is not a number stays in its cell and nothing is
-        // recalculated; after the error box the editor is back over it.
-        WorksheetsChanged();
-        cellAfterError_ = at;
-        commitRefused_ = true;
-        throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(nSheet_, at.c, at.r));
-    }
-    nCellEditor_->hide();
-    RecalcWorksheets();
+bool MainWindow::CommitNCell(int c, int r, const QString& text) {
+    bool taken = true;
+    Guarded([&] {
+        try {
+            kv4::WriteBackNCell(nSheet_, pSheet_, c, r, ToStdString(text));
+        } catch (const kv4::ConversionError& error) {
+            // A correction that is not a number stays in its cell and nothing
+            // is recalculated; the editor stays open over it.
+            taken = false;
+            WorksheetsChanged();
+            throw kv4::CellConversionError(error, c, r, kv4::CellPlace(nSheet_, c, r));
+        }
+        RecalcWorksheets();
+    });
+    return taken;
 }
 
 void MainWindow::ApplyYieldStepAndRates() {
@@ -173,29 +126,22 @@ void MainWindow::ApplyYieldStepAndRates() {
     RecalcWorksheets();
 }
 
-void MainWindow::OnCropPicked() {
-    // The list holds the focus: handing it to the worksheet is leaving the
-    // list, so CommitCropChoice applies the pick at once. (Hiding the list with
-    // the focus would pass it along the tab chain, into "Datum".)
-    FocusWorksheet();
-    cropChooser_->hide();
-}
-
-void MainWindow::CommitCropChoice() {
-    cropChooser_->hide();
-    const int r = EditedCell(cropChooser_).r;
-    const int crop = cropChooser_->currentIndex();
-    if (const auto panel = kv4::ApplyCropChoice(nSheet_, pSheet_, r, crop, DecimalSeparator())) {
-        yieldStepEdit_->setText(ToQString(panel->YieldStep));
-        surchargeEdit_->setText(ToQString(panel->SurchargeRate));
-        deductionEdit_->setText(ToQString(panel->DeductionRate));
-        // The row shows its new values while the question is open.
-        WorksheetsChanged();
-    }
-    // Asked after every closing, also without a pick; "Ja" then carries nothing.
-    if (AskConfirmation(this, kPropagationQuestion))
-        kv4::PropagateCropChoice(nSheet_, pSheet_, r, crop);
-    RecalcWorksheets();
+bool MainWindow::CommitCropChoice(int r, int crop) {
+    Guarded([&] {
+        if (const auto panel =
+                kv4::ApplyCropChoice(nSheet_, pSheet_, r, crop, DecimalSeparator())) {
+            ShowPanelTexts(*panel);
+            // The row shows its new values while the question is open.
+            WorksheetsChanged();
+        }
+        // Asked after every closing, also without a pick; "Ja" then carries
+        // nothing.
+        if (AskConfirmation(this, kPropagationQuestion))
+            kv4::PropagateCropChoice(nSheet_, pSheet_, r, crop);
+        RecalcWorksheets();
+    });
+    // The list closes in every case.
+    return true;
 }
 
 void MainWindow::OnP2O5CellChosen() {
@@ -204,164 +150,31 @@ void MainWindow::OnP2O5CellChosen() {
     if (!p2o5View_->isVisible() || r == 0) return;
     nView_->SetRow(r);
 
-    switch (c) {
-        case pcol::Erntereste:
-            kv4::ToggleResidueMark(pSheet_, r);
-            RecalcWorksheets();
-            break;
-        case pcol::Gehalt:
-        case pcol::Entzug:
-            LayEditorOver(p2o5CellEditor_, p2o5View_, c, r);
-            OpenEditor(p2o5CellEditor_, pSheet_.Cells(c, r));
-            break;
-        case pcol::Anmerkung:
-            LayEditorOver(remarkEditor_, p2o5View_, c, r);
-            OpenEditor(remarkEditor_, pSheet_.Cells(c, r));
-            break;
-        default:
-            break;
+    if (c == pcol::Erntereste) {
+        kv4::ToggleResidueMark(pSheet_, r);
+        RecalcWorksheets();
+        return;
     }
+    p2o5View_->OpenEditor(c, r);
 }
 
-void MainWindow::FilterP2O5Editor() {
-    const int c = EditedCell(p2o5CellEditor_).c;
-    FilterEditor(p2o5CellEditor_,
-                 [c](const std::string& text) { return kv4::FilterPEditorText(c, text); });
-}
-
-void MainWindow::CommitP2O5Editor() {
-    // No recalculation, and the editor stays over its cell.
-    ViewUpdate update(*this);
-    const EditorCell at = EditedCell(p2o5CellEditor_);
-    try {
-        kv4::WriteBackPCell(pSheet_, at.c, at.r, ToStdString(p2o5CellEditor_->text()),
-                            NutrientClassTable());
-    } catch (const kv4::ConversionError& error) {
-        cellAfterError_ = at;
-        commitRefused_ = true;
-        throw kv4::CellConversionError(error, at.c, at.r, kv4::CellPlace(pSheet_, at.c, at.r));
-    }
-}
-
-void MainWindow::CommitRemark() {
-    const EditorCell at = EditedCell(remarkEditor_);
-    if (at.view != p2o5View_ || at.c != pcol::Anmerkung) return;
-    ViewUpdate update(*this);
-    kv4::WriteBackRemark(pSheet_, at.r, ToStdString(remarkEditor_->text()));
-}
-
-MainWindow::EditorCell MainWindow::EditedCell(QWidget* editor) const {
-    const auto found = editorCells_.find(editor);
-    return found == editorCells_.end() ? EditorCell{} : found->second;
-}
-
-void MainWindow::ReturnToCell(const EditorCell& at) {
-    // Choosing the cell again opens its editor on the text it keeps.
-    if (at.view != nullptr && at.view->isVisible()) at.view->ChooseCell(at.c, at.r);
-}
-
-bool MainWindow::OpensEditor(const WorksheetView& view, int c) const {
-    if (&view == nView_) return OpensNEditor(c);
-    return c == pcol::Gehalt || c == pcol::Entzug || c == pcol::Anmerkung;
-}
-
-bool MainWindow::HandleEditorKey(QLineEdit& editor, const QKeyEvent& key) {
-    const bool shift = key.modifiers() & Qt::ShiftModifier;
-    switch (key.key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            CommitAndStep(editor, shift ? Step::Up : Step::Down);
-            return true;
-        case Qt::Key_Down:
-            CommitAndStep(editor, Step::Down);
-            return true;
-        case Qt::Key_Up:
-            CommitAndStep(editor, Step::Up);
-            return true;
-        case Qt::Key_Tab:
-            CommitAndStep(editor, shift ? Step::Previous : Step::Next);
-            return true;
-        case Qt::Key_Backtab:
-            CommitAndStep(editor, Step::Previous);
-            return true;
-        case Qt::Key_Escape:
-            Discard(editor);
-            return true;
-        default:
-            return false;
-    }
-}
-
-bool MainWindow::HandleCropListKey(const QKeyEvent& key) {
-    switch (key.key()) {
-        case Qt::Key_Escape:
-            // No pick and no question.
-            Discard(*cropChooser_);
-            return true;
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End:
-            // A closed list would pick the neighbouring crop unseen, and the
-            // next click elsewhere would apply it: the list drops down instead.
-            cropChooser_->showPopup();
-            return true;
-        default:
-            return false;
-    }
-}
-
-void MainWindow::CommitAndStep(QLineEdit& editor, Step step) {
-    const EditorCell at = EditedCell(&editor);
-    if (at.view == nullptr) return;
-    // Leaving the editor commits it; a refused value keeps it where it is.
-    commitRefused_ = false;
-    at.view->setFocus(Qt::OtherFocusReason);
-    if (commitRefused_) return;
-    editor.hide();
-    int c = at.c;
-    int r = at.r;
-    switch (step) {
-        case Step::Down:
-            ++r;
-            break;
-        case Step::Up:
-            --r;
-            break;
-        case Step::Next:
-        case Step::Previous: {
-            const int direction = step == Step::Next ? 1 : -1;
-            do c += direction;
-            while (c >= 0 && c < at.view->ColCount() && !OpensEditor(*at.view, c));
-            break;
+bool MainWindow::CommitP2O5Cell(int c, int r, const QString& text) {
+    bool taken = true;
+    // No recalculation.
+    Guarded([&] {
+        ViewUpdate update(*this);
+        if (c == pcol::Anmerkung) {
+            kv4::WriteBackRemark(pSheet_, r, ToStdString(text));
+            return;
         }
-    }
-    if (r < 1 || r >= at.view->RowCount() || c < 0 || c >= at.view->ColCount()) return;
-    at.view->ScrollToCell(c, r);
-    at.view->ChooseCell(c, r);
-}
-
-void MainWindow::Discard(QWidget& editor) {
-    // The cell keeps the text it had when the editor opened: nothing is
-    // written and nothing recalculated.
-    discarding_ = true;
-    FocusWorksheet();
-    editor.hide();
-    discarding_ = false;
-}
-
-void MainWindow::OpenEditorByKey(WorksheetView& view, const QString& replacement) {
-    const int c = view.Col();
-    const int r = view.Row();
-    if (r == 0 || !OpensEditor(view, c)) return;
-    view.ChooseCell(c, r);
-    // The editor the cell opened, with its text selected: typing replaces it.
-    QLineEdit* editor = &view == nView_        ? nCellEditor_
-                        : c == pcol::Anmerkung ? remarkEditor_
-                                               : p2o5CellEditor_;
-    if (editor->isVisible() && !replacement.isEmpty()) editor->insert(replacement);
+        try {
+            kv4::WriteBackPCell(pSheet_, c, r, ToStdString(text), NutrientClassTable());
+        } catch (const kv4::ConversionError& error) {
+            taken = false;
+            throw kv4::CellConversionError(error, c, r, kv4::CellPlace(pSheet_, c, r));
+        }
+    });
+    return taken;
 }
 
 }  // namespace kv4gui

@@ -3,8 +3,10 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -49,6 +51,7 @@ QVariant WorksheetModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= cols_) return {};
     switch (role) {
         case Qt::DisplayRole:
+        case Qt::EditRole:
             return ToQString(sheet_.Cells(index.column(), SheetRow(index)));
         case Qt::BackgroundRole:
             if (const CellNote* note = NoteAt(index); note && note->warning) return WarningBrush();
@@ -71,7 +74,23 @@ QVariant WorksheetModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags WorksheetModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (editableColumns_.contains(index.column())) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool WorksheetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::EditRole || !writer_ || !index.isValid() || index.row() >= rows_ ||
+        !editableColumns_.contains(index.column()))
+        return false;
+    // The writer recalculates and announces what changed itself: one pass,
+    // one notice.
+    return writer_(index.column(), SheetRow(index), value);
+}
+
+void WorksheetModel::SetEditing(std::set<int> editableColumns, CellWriter writer) {
+    editableColumns_ = std::move(editableColumns);
+    writer_ = std::move(writer);
 }
 
 void WorksheetModel::Refresh() {
@@ -127,7 +146,9 @@ WorksheetView::WorksheetView(kv4::Worksheet& sheet, QWidget* parent)
     verticalHeader()->setMinimumSectionSize(0);
     verticalHeader()->setDefaultSectionSize(kDefaultRowHeight + kGridLine);
     setShowGrid(true);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The click handlers open the editors; on a chosen cell without one,
+    // typing opens it with the typed text, F2 with the cell's.
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setTabKeyNavigation(false);
@@ -212,9 +233,70 @@ QRect WorksheetView::CellRect(int c, int r) const {
 
 void WorksheetView::ScrollToCell(int c, int r) { scrollTo(IndexOf(c, r)); }
 
-void WorksheetView::scrollContentsBy(int dx, int dy) {
-    QTableView::scrollContentsBy(dx, dy);
-    emit Scrolled();
+bool WorksheetView::OpensEditor(int c) const {
+    return !isColumnHidden(c) && (model_->flags(IndexOf(c, 1)) & Qt::ItemIsEditable);
+}
+
+bool WorksheetView::OpenEditor(int c, int r) {
+    if (r < 1 || r >= RowCount() || c < 0 || c >= ColCount()) return false;
+    return edit(IndexOf(c, r), QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+bool WorksheetView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    const bool opened = QTableView::edit(index, trigger, event);
+    if (opened && indexWidget(index) != nullptr) editedCell_ = index;
+    return opened;
+}
+
+QWidget* WorksheetView::OpenEditorWidget() const {
+    return editedCell_.isValid() ? indexWidget(editedCell_) : nullptr;
+}
+
+void WorksheetView::DiscardEditor() {
+    if (QWidget* editor = OpenEditorWidget())
+        closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
+void WorksheetView::StepFrom(const QModelIndex& from, Step step) {
+    if (!from.isValid()) return;
+    int c = from.column();
+    int r = WorksheetModel::SheetRow(from);
+    switch (step) {
+        case Step::Stay:
+            return;
+        case Step::Down:
+            ++r;
+            break;
+        case Step::Up:
+            --r;
+            break;
+        case Step::Next:
+        case Step::Previous: {
+            const int direction = step == Step::Next ? 1 : -1;
+            do c += direction;
+            while (c >= 0 && c < ColCount() && !OpensEditor(c));
+            break;
+        }
+    }
+    if (r < 1 || r >= RowCount() || c < 0 || c >= ColCount()) return;
+    ScrollToCell(c, r);
+    ChooseCell(c, r);
+}
+
+void WorksheetView::ReturnAfterRefusal(const QModelIndex& cell) {
+    refusedCell_ = cell;
+    QTimer::singleShot(0, this, [this] { ReturnToRefusedCell(); });
+}
+
+void WorksheetView::ReturnToRefusedCell() {
+    const QModelIndex cell = std::exchange(refusedCell_, QPersistentModelIndex());
+    if (!cell.isValid() || !isVisible()) return;
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
+    scrollTo(cell);
+    QWidget* editor = indexWidget(cell);
+    if (editor == nullptr) return;
+    editor->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) line->selectAll();
 }
 
 // The mouse is handled here rather than by the item view: a press moves the
@@ -223,7 +305,8 @@ void WorksheetView::scrollContentsBy(int dx, int dy) {
 void WorksheetView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     pressedOnData_ = false;
-    if (event->button() != Qt::LeftButton) return;
+    // After a refused value the click that left its editor goes nowhere.
+    if (event->button() != Qt::LeftButton || refusedCell_.isValid()) return;
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
     pressedOnData_ = true;
@@ -254,19 +337,13 @@ void WorksheetView::CompleteInterruptedClick() {
 void WorksheetView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
 void WorksheetView::keyPressEvent(QKeyEvent* event) {
-    const bool command =
-        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (event->key() == Qt::Key_F2 && !command) {
-        emit EditRequested(QString());
-        return;
-    }
-    const QString text = event->text();
-    if (!command && !text.isEmpty() && text.front().isPrint()) {
-        emit EditRequested(text);
-        return;
-    }
+    // Typing and F2 open the current cell's editor (the edit triggers); the
+    // moves of the current cell raise Click.
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
+    // F2 edits the old text: the caret behind it, nothing selected.
+    if (event->key() == Qt::Key_F2)
+        if (auto* line = qobject_cast<QLineEdit*>(OpenEditorWidget())) line->end(false);
     if (currentIndex() != before && Row() > 0) emit Click();
 }
 

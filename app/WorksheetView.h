@@ -1,13 +1,20 @@
 #pragma once
-// The worksheet views: a read-only table view over a kv4::Worksheet. The
-// worksheet's row 0 holds its headings, which the view's header shows; the
-// model's rows are the worksheet's rows from 1 on. Cells are UTF-8 in the
-// worksheet and QString only here. Row numbers in this view's interface are
-// the worksheet's.
+// The worksheet views: a table view over a kv4::Worksheet. The worksheet's
+// row 0 holds its headings, which the view's header shows; the model's rows
+// are the worksheet's rows from 1 on. Cells are UTF-8 in the worksheet and
+// QString only here. Row numbers in this view's interface are the
+// worksheet's.
+//
+// The cells a farmer may change are editable items: their delegates open the
+// editors, and setData hands an edited value to the window's writer, which
+// applies the worksheet's editing rules for exactly that cell.
 #include <QAbstractTableModel>
 #include <QBrush>
+#include <QPersistentModelIndex>
 #include <QTableView>
+#include <functional>
 #include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,6 +34,15 @@ class WorksheetModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // An edited value (Qt::EditRole) for the writer; false when it refused it.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Takes the edited value of cell (c, r) of the worksheet and returns
+    // whether it was taken. A refused value has been reported to the user;
+    // the cell may still hold its text, as the worksheet's rules say.
+    using CellWriter = std::function<bool(int c, int r, const QVariant& value)>;
+    // The columns whose data cells open an editor, and where their values go.
+    void SetEditing(std::set<int> editableColumns, CellWriter writer);
 
     // Announces a recalculation once: one dataChanged over the whole sheet,
     // or a reset when the number of rows changed; nothing when nothing did.
@@ -59,6 +75,8 @@ class WorksheetModel : public QAbstractTableModel {
     unsigned long long revision_;
     std::vector<std::string> headings_;
     std::map<int, std::vector<CellNote>> notes_;
+    std::set<int> editableColumns_;
+    CellWriter writer_;
 };
 
 class WorksheetView : public QTableView {
@@ -87,6 +105,26 @@ class WorksheetView : public QTableView {
     // Nothing while the button is still down or when the click was whole.
     void CompleteInterruptedClick();
 
+    // Opens the editor of cell (c, r), when that cell has one and no other
+    // editor is open; its text is selected, so typing replaces it.
+    bool OpenEditor(int c, int r);
+    // The open editor, if any.
+    QWidget* OpenEditorWidget() const;
+    // Closes the open editor without taking its value.
+    void DiscardEditor();
+
+    // Where the keys of an open editor lead once its value is taken: a row
+    // down or up, or the next or previous cell of the row that opens an
+    // editor.
+    enum class Step { Stay, Down, Up, Next, Previous };
+    // Makes the cell `step` away from `from` the current one and raises
+    // Click, which opens its editor. Nothing beyond the worksheet's edge.
+    void StepFrom(const QModelIndex& from, Step step);
+    // An editor's value was refused: once the event that left it is done,
+    // its cell is the current cell again and its editor has the focus.
+    // Clicks on the worksheet until then do not move the current cell.
+    void ReturnAfterRefusal(const QModelIndex& cell);
+
     // Width 0 hides the column; any other width is widened to the heading's
     // text where that is wider.
     void SetColWidth(int c, int width);
@@ -105,28 +143,27 @@ class WorksheetView : public QTableView {
     // A click released on a data cell (also the current one), a keyboard
     // move of the current cell, or SetRow to another row.
     void Click();
-    // The body moved under the viewport.
-    void Scrolled();
-    // A printable key (its text) or F2 (an empty text) on the current cell
-    // while no editor has the focus.
-    void EditRequested(const QString& replacement);
 
   protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void scrollContentsBy(int dx, int dy) override;
 
   private:
     void SetCurrentCell(int c, int r);
     int HeadingTextWidth(int c) const;
+    bool OpensEditor(int c) const;
+    void ReturnToRefusedCell();
 
     WorksheetModel* model_;  // owned by this view
     bool pressedOnData_ = false;
     int savedCol_ = 0;
     int savedRow_ = 1;
+    QPersistentModelIndex editedCell_;
+    QPersistentModelIndex refusedCell_;
 };
 
 }  // namespace kv4gui

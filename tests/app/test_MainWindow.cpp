@@ -40,12 +40,10 @@ class TestMainWindow : public QObject {
     void headingsAndRowCounts();
     void nWorksheetBeforeFirstSwitch();
     void viewSwitchWithClicks();
-    void switchHidesEditors();
-    void editorsLieAboveTheGrid();
+    void switchClosesEditors();
     void windowSizes_data();
     void windowSizes();
     void cropList();
-    void cropListTakesNoTypedItems();
     void panelBoxesAreTypable();
     void worksheetsChangedUpdatesBothGrids();
     void standardErrorBox_data();
@@ -99,11 +97,7 @@ std::map<QString, QWidget*> TestMainWindow::Members() const {
             {"deductionUnitLabel", Widget<QLabel>(f, "deductionUnitLabel")},
             {"applyRatesButton", Widget<QPushButton>(f, "applyRatesButton")},
             {"p2o5View", Widget<kv4gui::WorksheetView>(f, "p2o5View")},
-            {"nView", Widget<kv4gui::WorksheetView>(f, "nView")},
-            {"nCellEditor", Widget<QLineEdit>(f, "nCellEditor")},
-            {"p2o5CellEditor", Widget<QLineEdit>(f, "p2o5CellEditor")},
-            {"cropChooser", Widget<QComboBox>(f, "cropChooser")},
-            {"remarkEditor", Widget<QLineEdit>(f, "remarkEditor")}};
+            {"nView", Widget<kv4gui::WorksheetView>(f, "nView")}};
 }
 
 void TestMainWindow::caption() {
@@ -142,10 +136,6 @@ void TestMainWindow::controls_data() {
     row("applyRatesButton", "ratesPanel", "Übernehmen");
     row("p2o5View", "worksheets", "", false);
     row("nView", "worksheets", "");
-    row("nCellEditor", "mainWindow", "", false);
-    row("p2o5CellEditor", "mainWindow", "", false);
-    row("cropChooser", "mainWindow", "", false);
-    row("remarkEditor", "mainWindow", "", false);
 }
 
 void TestMainWindow::controls() {
@@ -168,10 +158,9 @@ void TestMainWindow::controls() {
 void TestMainWindow::focusPolicies() {
     // Tab and a click both reach the header, the worksheets, the buttons and
     // the rate boxes; a click on a box still focuses it.
-    for (const char* name :
-         {"farmNameEdit", "farmNumberEdit", "dateEdit", "nView", "p2o5View", "nButton",
-          "p2o5Button", "printButton", "yieldStepEdit", "surchargeEdit", "deductionEdit",
-          "applyRatesButton", "nCellEditor", "remarkEditor"}) {
+    for (const char* name : {"farmNameEdit", "farmNumberEdit", "dateEdit", "nView", "p2o5View",
+                             "nButton", "p2o5Button", "printButton", "yieldStepEdit",
+                             "surchargeEdit", "deductionEdit", "applyRatesButton"}) {
         QWidget* w = Widget(*form_, name);
         QVERIFY2((w->focusPolicy() & Qt::StrongFocus) == Qt::StrongFocus, name);
     }
@@ -261,9 +250,9 @@ void TestMainWindow::nWorksheetBeforeFirstSwitch() {
     QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")->isVisible());
     QVERIFY(!Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
     QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
-    // No stray editor lies over the worksheet.
-    for (const char* editor : {"nCellEditor", "p2o5CellEditor", "remarkEditor"})
-        QVERIFY2(!Widget<QLineEdit>(*form_, editor)->isVisible(), editor);
+    // No editor is open before a cell is chosen.
+    for (const char* editor : {"nCellEditor", "p2o5CellEditor", "remarkEditor", "cropChooser"})
+        QVERIFY2(!kv4guitest::OpenEditor(*form_, editor), editor);
 }
 
 void TestMainWindow::viewSwitchWithClicks() {
@@ -279,46 +268,36 @@ void TestMainWindow::viewSwitchWithClicks() {
     QVERIFY(!Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
     QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->geometry(), stack->rect());
     QVERIFY(Widget<QFrame>(*form_, "ratesPanel")->isVisible());
-    QVERIFY(!Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
-    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
 }
 
-void TestMainWindow::switchHidesEditors() {
-    for (QWidget* w : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "p2o5CellEditor")),
-                       static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))})
-        w->show();
-    Widget<QComboBox>(*form_, "cropChooser")->show();
-
-    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
-    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
-    QVERIFY(!Widget<QLineEdit>(*form_, "remarkEditor")->isVisible());
-    QVERIFY(Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
-
-    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
-    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
-    // The crop list hides itself on losing the focus, not by the switch.
-    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->isVisible());
-}
-
-void TestMainWindow::editorsLieAboveTheGrid() {
-    QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
-    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
-                            static_cast<QWidget*>(Widget<QComboBox>(*form_, "cropChooser"))}) {
-        editor->show();
-        QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "nView")
-                    ->geometry()
-                    .contains(editor->geometry()));
-        QWidget* top = form_->childAt(editor->geometry().center());
-        QVERIFY2(top == editor || editor->isAncestorOf(top), qPrintable(editor->objectName()));
-        editor->hide();
-    }
-    QTest::mouseClick(Widget<QPushButton>(*form_, "p2o5Button"), Qt::LeftButton);
-    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "p2o5CellEditor")),
-                            static_cast<QWidget*>(Widget<QLineEdit>(*form_, "remarkEditor"))}) {
-        editor->show();
-        QWidget* top = form_->childAt(editor->geometry().center());
-        QVERIFY2(top == editor || editor->isAncestorOf(top), qPrintable(editor->objectName()));
+void TestMainWindow::switchClosesEditors() {
+    // Each editor opens over its cell, on top of the worksheet, and the
+    // switch to the other worksheet closes it (leaving it takes its value).
+    auto* n = Widget<kv4gui::WorksheetView>(*form_, "nView");
+    auto* p = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
+    const struct {
+        kv4gui::WorksheetView* view;
+        int col;
+        const char* editor;
+        const char* otherButton;
+    } editors[] = {{n, kv4::ncol::NMin, "nCellEditor", "p2o5Button"},
+                   {n, kv4::ncol::V, "cropChooser", "p2o5Button"},
+                   {p, kv4::pcol::Entzug, "p2o5CellEditor", "nButton"},
+                   {p, kv4::pcol::Anmerkung, "remarkEditor", "nButton"}};
+    for (const auto& e : editors) {
+        QTest::mouseClick(Widget<QPushButton>(*form_, e.view == n ? "nButton" : "p2o5Button"),
+                          Qt::LeftButton);
+        kv4guitest::ClickCell(e.view, e.col, 1);
+        QWidget* editor = kv4guitest::OpenEditor(*form_, e.editor);
+        QVERIFY2(editor != nullptr, e.editor);
+        const QPoint centre =
+            e.view->viewport()->mapTo(form_.get(), e.view->CellRect(e.col, 1).center());
+        QWidget* top = form_->childAt(centre);
+        QVERIFY2(top == editor || editor->isAncestorOf(top), e.editor);
+        hook_->AnswerButton(QStringLiteral("&Nein"));  // the crop list's question
+        QTest::mouseClick(Widget<QPushButton>(*form_, e.otherButton), Qt::LeftButton);
+        QVERIFY2(!kv4guitest::OpenEditor(*form_, e.editor), e.editor);
+        QTRY_VERIFY(form_->isActiveWindow());
     }
 }
 
@@ -352,7 +331,9 @@ void TestMainWindow::windowSizes() {
 }
 
 void TestMainWindow::cropList() {
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    kv4guitest::ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), kv4::ncol::V, 1);
+    QComboBox* list = kv4guitest::OpenEditor<QComboBox>(*form_, "cropChooser");
+    QVERIFY(list != nullptr);
     QCOMPARE(list->count(), 16);
     QCOMPARE(list->itemText(0), QStringLiteral("Winterweizen A,B"));
     QCOMPARE(list->itemText(15), QStringLiteral("Zuckerrüben"));
@@ -360,12 +341,8 @@ void TestMainWindow::cropList() {
         QCOMPARE(list->itemText(i).toStdString(), std::string(kv4::CropTable[i].Name));
     QVERIFY(list->isEditable());
     QCOMPARE(list->currentIndex(), -1);
-}
 
-void TestMainWindow::cropListTakesNoTypedItems() {
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
-    list->show();
-    list->setFocus();
+    // Typed text never becomes an item.
     QTest::keyClicks(list, "Erbsen");
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(list->count(), 16);

@@ -130,9 +130,13 @@ class TestEditingWindow : public QObject {
         for (int r = 1; r < kRows; ++r) texts << NCell(c, r);
         return texts;
     }
-    // The editor lies over the cell as the formula places it, and covers
-    // the cell as it is drawn.
+    // The editor is the one of cell (c, r) and covers it.
     void CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* grid, int c, int r);
+    // The open editors, none when closed.
+    QLineEdit* NEditor() { return kv4guitest::OpenEditor<QLineEdit>(*form_, "nCellEditor"); }
+    QLineEdit* PEditor() { return kv4guitest::OpenEditor<QLineEdit>(*form_, "p2o5CellEditor"); }
+    QLineEdit* RemarkEditor() { return kv4guitest::OpenEditor<QLineEdit>(*form_, "remarkEditor"); }
+    QComboBox* CropList() { return kv4guitest::OpenEditor<QComboBox>(*form_, "cropChooser"); }
     void Retype(QLineEdit* editor, const QString& text);
     void PickWithMouse(int index);
     // Down drops the list; Return picks the entry highlighted in it.
@@ -191,18 +195,14 @@ void TestEditingWindow::cleanup() {
 
 void TestEditingWindow::CheckEditorOver(QWidget* editor, kv4gui::WorksheetView* grid, int c,
                                         int r) {
-    QVERIFY(editor->isVisible());
-    const QRect cell = grid->CellRect(c, r);
-    QVERIFY(cell.isValid());
-    const QRect drawn(grid->viewport()->mapTo(form_.get(), cell.topLeft()), cell.size());
-    // One pixel more on every side: the editor covers the cell's grid lines.
-    QCOMPARE(editor->geometry(), drawn.adjusted(-1, -1, 1, 1));
-    QVERIFY(editor->geometry().contains(drawn));
-    QWidget* top = form_->childAt(drawn.center());
-    QVERIFY(top == editor || editor->isAncestorOf(top));
+    QVERIFY(editor != nullptr && editor->isVisible());
+    QCOMPARE(grid->indexWidget(grid->IndexOf(c, r)), editor);
+    QCOMPARE(editor->geometry(), grid->CellRect(c, r));
+    QCOMPARE(grid->viewport()->childAt(grid->CellRect(c, r).center()), editor);
 }
 
 void TestEditingWindow::Retype(QLineEdit* editor, const QString& text) {
+    QVERIFY(editor != nullptr);
     QVERIFY(editor->hasFocus());
     // The editor opens with its text selected: typing replaces it.
     QCOMPARE(editor->selectedText(), editor->text());
@@ -213,7 +213,8 @@ void TestEditingWindow::Retype(QLineEdit* editor, const QString& text) {
 }
 
 void TestEditingWindow::PickWithKeyboard(int index) {
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    QComboBox* list = CropList();
+    QVERIFY(list != nullptr);
     QCOMPARE(list->currentIndex(), -1);
     QTest::keyClick(list, Qt::Key_Down);
     QAbstractItemView* view = list->view();
@@ -224,7 +225,8 @@ void TestEditingWindow::PickWithKeyboard(int index) {
 }
 
 void TestEditingWindow::PickWithMouse(int index) {
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    QComboBox* list = CropList();
+    QVERIFY(list != nullptr);
     QVERIFY(list->hasFocus());
     // Drop down with a click on the arrow, then click the entry.
     QTest::mouseClick(list, Qt::LeftButton, Qt::NoModifier,
@@ -267,12 +269,12 @@ void TestEditingWindow::nClickOpensEditorOrNot() {
     QCOMPARE(grid->Row(), 3);
     QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(),
              3);  // both worksheets at the same field
-    QCOMPARE(Widget<QLineEdit>(*form_, "nCellEditor")->isVisible(), opens);
-    QVERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QCOMPARE(NEditor() != nullptr, opens);
+    QVERIFY(!CropList());
     if (opens) {
-        CheckEditorOver(Widget<QLineEdit>(*form_, "nCellEditor"), grid, col, 3);
-        QCOMPARE(Widget<QLineEdit>(*form_, "nCellEditor")->text(), QStringLiteral("-23"));
-        QVERIFY(Widget<QLineEdit>(*form_, "nCellEditor")->hasFocus());
+        CheckEditorOver(NEditor(), grid, col, 3);
+        QCOMPARE(NEditor()->text(), QStringLiteral("-23"));
+        QVERIFY(NEditor()->hasFocus());
     }
     // Every click loads the row's values into the panel boxes.
     QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("7"));
@@ -284,29 +286,29 @@ void TestEditingWindow::nClickOpensEditorOrNot() {
     QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QString());
     QCOMPARE(Widget<QLineEdit>(*form_, "surchargeEdit")->text(), QString());
     QCOMPARE(Widget<QLineEdit>(*form_, "deductionEdit")->text(), QString());
-    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
+    QVERIFY(!NEditor());
 }
 
 void TestEditingWindow::cropListOpensOverTheVCell() {
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     for (int r : {2, 6}) {
         hook_->AnswerButton(kNein);
         ClickCell(grid, ncol::V, r);
-        QVERIFY(list->isVisible());
+        QComboBox* list = CropList();
+        QVERIFY(list != nullptr);
+        QCOMPARE(grid->indexWidget(grid->IndexOf(ncol::V, r)), list);
         QVERIFY(list->hasFocus());
         QCOMPARE(list->currentIndex(), -1);
         QCOMPARE(list->currentText(), QString());
         const QRect cell = grid->CellRect(ncol::V, r);
         // Right edge 2 pixels right of the cell's, top 2 pixels below; its
         // own size, so it covers the cells to the left of the "V".
-        const QPoint at = grid->viewport()->mapTo(form_.get(), cell.topLeft());
-        QCOMPARE(list->geometry(), QRect(at.x() + cell.width() - 169 + 2, at.y() + 2, 169, 24));
+        QCOMPARE(list->geometry(), QRect(cell.x() + cell.width() - 169 + 2, cell.y() + 2, 169, 24));
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), r);
         if (r == 2) {
             // The next opening must not remember this choice.
             PickWithKeyboard(kWheat);
-            QTRY_VERIFY(!list->isVisible());
+            QTRY_VERIFY(!CropList());
             QCOMPARE(NCell(ncol::BasisErtrag, 2), QStringLiteral("80"));
             QTRY_VERIFY(form_->isActiveWindow());
         }
@@ -315,9 +317,9 @@ void TestEditingWindow::cropListOpensOverTheVCell() {
 
 void TestEditingWindow::characterFilter() {
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
 
     ClickCell(grid, ncol::BasisErtrag, 1);
+    QLineEdit* edit = NEditor();
     Retype(edit, QStringLiteral("4,5 dt"));
     QCOMPARE(edit->text(), QStringLiteral("45"));
     // Inserting in the middle: the caret stays behind what it was behind.
@@ -330,12 +332,12 @@ void TestEditingWindow::characterFilter() {
 
     // A cell text laid into the editor is filtered as well.
     ClickCell(grid, ncol::NMin, 1);
-    QCOMPARE(edit->text(), QStringLiteral("-40"));
+    QCOMPARE(NEditor()->text(), QStringLiteral("-40"));
 
     // The crop name keeps every character.
     ClickCell(grid, ncol::Frucht, 2);
-    Retype(edit, QStringLiteral("Hafer 4,5"));
-    QCOMPARE(edit->text(), QStringLiteral("Hafer 4,5"));
+    Retype(NEditor(), QStringLiteral("Hafer 4,5"));
+    QCOMPARE(NEditor()->text(), QStringLiteral("Hafer 4,5"));
 }
 
 void TestEditingWindow::nWriteBack_data() {
@@ -384,11 +386,11 @@ void TestEditingWindow::nWriteBack() {
     QFETCH(QString, p2o5Yield);
 
     ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), col, row);
-    Retype(Widget<QLineEdit>(*form_, "nCellEditor"), typed);
+    Retype(NEditor(), typed);
     // Leave the editor by clicking a cell that opens nothing.
     ViewUpdates updates(*form_);
     ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::ZuAbschlag, 8);
-    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
+    QVERIFY(!NEditor());
     QCOMPARE(NColumn(col), column);
     QCOMPARE(PCell(pcol::Ertragserwartung, row), p2o5Yield);
     // The recalculation ran over every row, the trailing one included.
@@ -403,7 +405,7 @@ void TestEditingWindow::nWriteBack() {
 
 void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
+    const auto edit = [this] { return NEditor(); };
     N().SetCell(ncol::NSollwert, 2, "200");
     N().SetCell(ncol::YieldStep, 1, "10");
     N().SetCell(ncol::SurchargeRate, 1, "10");
@@ -412,26 +414,26 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     // Clicked from cell to cell: the old cell takes the text, the pass runs,
     // then the editor opens over the new cell with that cell's text.
     ClickCell(grid, ncol::BasisErtrag, 1);
-    Retype(edit, QStringLiteral("80"));
+    Retype(edit(), QStringLiteral("80"));
     ClickCell(grid, ncol::NSollwert, 2);
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
     QCOMPARE(NCell(ncol::NSollwert, 2), QStringLiteral("200"));
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("5"));   // (85 - 80) / 10 * 10
     QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  -47"));  // 5 - 40 - 12
-    CheckEditorOver(edit, grid, ncol::NSollwert, 2);
-    QCOMPARE(edit->text(), QStringLiteral("200"));
-    QVERIFY(edit->hasFocus());
+    CheckEditorOver(edit(), grid, ncol::NSollwert, 2);
+    QCOMPARE(edit()->text(), QStringLiteral("200"));
+    QVERIFY(edit()->hasFocus());
 
     // The same from an editor to the crop list of another row.
-    Retype(edit, QStringLiteral("230"));
+    Retype(edit(), QStringLiteral("230"));
     hook_->AnswerButton(kNein);
     ClickCell(grid, ncol::V, 7);
     QCOMPARE(NCell(ncol::NSollwert, 1), QStringLiteral("230"));
     QCOMPARE(NCell(ncol::NSollwert, 7), QString());
     QCOMPARE(NCell(ncol::NBedarf, 1), QStringLiteral("  183"));
-    QVERIFY(!edit->isVisible());
-    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->isVisible());
-    QVERIFY(Widget<QComboBox>(*form_, "cropChooser")->hasFocus());
+    QVERIFY(!edit());
+    QVERIFY(CropList() != nullptr);
+    QVERIFY(CropList()->hasFocus());
     QVERIFY(hook_->Seen().empty());  // the list is still open: no question yet
 
     // And from the crop list to the P2O5 worksheet: the question comes
@@ -439,7 +441,7 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     ShowPWorksheet();
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
     QCOMPARE(hook_->Seen()[0].text, kQuestion);
-    QVERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QVERIFY(!CropList());
     QVERIFY(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->isVisible());
     QCOMPARE(NCell(ncol::NSollwert, 7), QString());
 
@@ -447,9 +449,9 @@ void TestEditingWindow::clickingOnWritesBackTheOldCellFirst() {
     QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
     QTRY_VERIFY(form_->isActiveWindow());
     ClickCell(grid, ncol::Ertragserwartung, 1);
-    Retype(edit, QStringLiteral("95"));
+    Retype(edit(), QStringLiteral("95"));
     ShowPWorksheet();
-    QVERIFY(!edit->isVisible());
+    QVERIFY(!edit());
     QCOMPARE(NCell(ncol::Ertragserwartung, 1), QStringLiteral("95"));
     QCOMPARE(PCell(pcol::Ertragserwartung, 1), QStringLiteral("95"));
     QCOMPARE(NCell(ncol::ZuAbschlag, 1), QStringLiteral("15"));
@@ -461,28 +463,25 @@ void TestEditingWindow::editorsMoveWithTheirCell() {
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
     QScrollBar* bar = grid->verticalScrollBar();
     QTRY_VERIFY(bar->maximum() >= 3);
-    for (QWidget* editor : {static_cast<QWidget*>(Widget<QLineEdit>(*form_, "nCellEditor")),
-                            static_cast<QWidget*>(Widget<QComboBox>(*form_, "cropChooser"))}) {
-        const int col = editor == Widget<QLineEdit>(*form_, "nCellEditor") ? ncol::NMin : ncol::V;
+    for (const int col : {ncol::NMin, ncol::V}) {
         hook_->AnswerButton(kNein);
         ClickCell(grid, col, 2);
+        QWidget* editor = col == ncol::V ? static_cast<QWidget*>(CropList()) : NEditor();
+        QVERIFY(editor != nullptr);
         QCOMPARE(bar->value(), 0);
         const QPoint start = editor->pos();
         bar->setValue(1);
         QCOMPARE(editor->pos(), start - QPoint(0, WorksheetView::kDefaultRowHeight + 1));
-        if (editor == Widget<QLineEdit>(*form_, "nCellEditor"))
-            CheckEditorOver(editor, grid, col, 2);
+        if (col == ncol::NMin) CheckEditorOver(editor, grid, col, 2);
         // Scrolled away under the heading: nothing of it shows.
         bar->setValue(3);
-        QVERIFY(editor->isVisible());
-        QWidget* top = form_->childAt(editor->geometry().center());
+        QWidget* top = form_->childAt(editor->mapTo(form_.get(), editor->rect().center()));
         QVERIFY(top != editor && !editor->isAncestorOf(top));
         bar->setValue(0);
         QCOMPARE(editor->pos(), start);
-        QVERIFY(editor->mask().isEmpty());
         // Left as before: the worksheet's first row takes the click.
         ClickCell(grid, ncol::Schlag, 1);
-        QVERIFY(!editor->isVisible());
+        QVERIFY(!NEditor() && !CropList());
         QTRY_VERIFY(form_->isActiveWindow());
     }
 }
@@ -511,9 +510,9 @@ void TestEditingWindow::takeOverButton() {
     // editor is written back before the button acts.
     ClickCell(grid, ncol::BasisErtrag, 2);
     QCOMPARE(Widget<QLineEdit>(*form_, "yieldStepEdit")->text(), QStringLiteral("10"));
-    Retype(Widget<QLineEdit>(*form_, "nCellEditor"), QStringLiteral("80"));
+    Retype(NEditor(), QStringLiteral("80"));
     QTest::mouseClick(Widget<QPushButton>(*form_, "applyRatesButton"), Qt::LeftButton);
-    QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
+    QVERIFY(!NEditor());
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"80", "80", "", "", "80", "80", "", ""}));
     // Row 2: 74 against 80 is -0.6 steps at 15; row 5: 75 against 80.
     QCOMPARE(NCell(ncol::ZuAbschlag, 2), QStringLiteral("-9"));
@@ -562,7 +561,7 @@ void TestEditingWindow::cropPick() {
     } else {
         PickWithKeyboard(kWheat);
     }
-    QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QTRY_VERIFY(!CropList());
 
     // One question, asked once the pick was applied.
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
@@ -615,12 +614,13 @@ void TestEditingWindow::cropListClosedWithoutPick() {
     QFETCH(bool, dropDownFirst);
     QFETCH(bool, realQuestion);
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     N().SetCell(ncol::YieldStep, 7, "3");
     form_->WorksheetsChanged();
 
     if (!realQuestion) hook_->AnswerButton(answer);
     ClickCell(grid, ncol::V, 2);
+    QComboBox* list = CropList();
+    QVERIFY(list != nullptr);
     if (dropDownFirst) {
         // Dropping down and closing the list without a pick is no leaving.
         QTest::keyClick(list, Qt::Key_F4);
@@ -655,7 +655,7 @@ void TestEditingWindow::cropListClosedWithoutPick() {
         QTest::qWait(50);
         QCOMPARE(clicks.count(), 1);
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), 7);
-        QVERIFY(!Widget<QLineEdit>(*form_, "nCellEditor")->isVisible());
+        QVERIFY(!NEditor());
         // The window manager's part: the closed box hands the activation back.
         form_->activateWindow();
     } else {
@@ -665,7 +665,7 @@ void TestEditingWindow::cropListClosedWithoutPick() {
         QCOMPARE(hook_->Seen()[0].answer, answer);
         QCOMPARE(clicks.count(), 1);
     }
-    QVERIFY(!list->isVisible());
+    QVERIFY(!CropList());
     // Nothing changed but the recalculated columns.
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"", "", "", "", "70", "", "", ""}));
     QCOMPARE(NColumn(ncol::NSollwert), QStringList(8, QString()));
@@ -681,7 +681,6 @@ void TestEditingWindow::cropListClosedWithoutPick() {
 void TestEditingWindow::focusAfterAnEditorCloses() {
     kv4gui::WorksheetView* n = Widget<kv4gui::WorksheetView>(*form_, "nView");
     kv4gui::WorksheetView* p = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
     const auto openList = [&] { ClickCell(n, ncol::V, 3); };
     const auto openEditN = [&] { ClickCell(n, ncol::NMin, 3); };
     const auto openEditP = [&] {
@@ -700,15 +699,14 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
     } ways[] = {
         {"crop picked with the mouse", openList, [&] { PickWithMouse(kWheat); }, n},
         {"crop picked with the keyboard", openList, [&] { PickWithKeyboard(kWheat); }, n},
-        {"list left with Tab", openList, [&] { QTest::keyClick(list, Qt::Key_Tab); }, n},
         {"list left by the switch", openList, [&] { ShowPWorksheet(); }, p},
         {"N editor closed with Escape", openEditN,
-         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "nCellEditor"), Qt::Key_Escape); }, n},
+         [&] { QTest::keyClick(NEditor(), Qt::Key_Escape); }, n},
         {"N editor left by the switch", openEditN, [&] { ShowPWorksheet(); }, p},
         {"P editor left by the switch", openEditP,
          [&] { QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton); }, n},
         {"remark, the row's last editor, left with Tab", openEditT,
-         [&] { QTest::keyClick(Widget<QLineEdit>(*form_, "remarkEditor"), Qt::Key_Tab); }, p},
+         [&] { QTest::keyClick(RemarkEditor(), Qt::Key_Tab); }, p},
         // A box the farmer clicks keeps the focus.
         {"N editor left for the farm name", openEditN,
          [&] { QTest::mouseClick(Widget<QLineEdit>(*form_, "farmNameEdit"), Qt::LeftButton); },
@@ -719,8 +717,7 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
         hook_->AnswerButton(kNein);
         way.open();
         way.close();
-        QTRY_VERIFY2(!list->isVisible() && !Widget<QLineEdit>(*form_, "nCellEditor")->isVisible(),
-                     way.way);
+        QTRY_VERIFY2(!CropList() && !NEditor(), way.way);
         QTRY_VERIFY(form_->isActiveWindow());
         QVERIFY2(QApplication::focusWidget() == way.focus,
                  qPrintable(QStringLiteral("%1: focus on %2")
@@ -737,7 +734,7 @@ void TestEditingWindow::focusAfterAnEditorCloses() {
 
 void TestEditingWindow::keyboardWalksTheWorksheet() {
     WorksheetView* grid = Widget<WorksheetView>(*form_, "nView");
-    const auto editor = [this] { return Widget<QLineEdit>(*form_, "nCellEditor"); };
+    const auto editor = [this] { return NEditor(); };
     const auto at = [grid](int c, int r) { return grid->Col() == c && grid->Row() == r; };
     const QString row4 = NCell(ncol::NMin, 4);
 
@@ -751,17 +748,18 @@ void TestEditingWindow::keyboardWalksTheWorksheet() {
     Retype(editor(), QStringLiteral("80"));
     QTest::keyClick(editor(), Qt::Key_Escape);
     QCOMPARE(NColumn(ncol::NMin).mid(0, 4), (QStringList{"-50", "-60", "-70", row4}));
-    QVERIFY(!editor()->isVisible());
+    QVERIFY(!editor());
     QVERIFY(grid->hasFocus());
     QVERIFY(at(ncol::NMin, 4));
 
     // F2 opens with the cell's text, typing with the typed one.
     QTest::keyClick(grid, Qt::Key_F2);
-    QTRY_VERIFY(editor()->hasFocus());
+    QTRY_VERIFY(editor() && editor()->hasFocus());
     QCOMPARE(editor()->text(), row4);
+    QVERIFY(!editor()->hasSelectedText());
     QTest::keyClick(editor(), Qt::Key_Escape);
     QTest::keyClick(grid, Qt::Key_9);
-    QTRY_VERIFY(editor()->hasFocus());
+    QTRY_VERIFY(editor() && editor()->hasFocus());
     QCOMPARE(editor()->text(), QStringLiteral("9"));
     QTest::keyClick(editor(), Qt::Key_Escape);
     QCOMPARE(NCell(ncol::NMin, 4), row4);
@@ -781,29 +779,36 @@ void TestEditingWindow::keyboardWalksTheWorksheet() {
     QVERIFY(at(ncol::NSollwert, 2));  // Zu-/Abschlag opens no editor
     QCOMPARE(hook_->Seen().size(), std::size_t{0});
 
-    // The crop list: Escape closes it without a pick and without the question.
+    // The crop list: Escape closes it without a pick and without the question;
+    // Tab closes it with the question and goes on to the yield expectation.
     ClickCell(grid, ncol::V, 5);
-    QComboBox* list = Widget<QComboBox>(*form_, "cropChooser");
+    QComboBox* list = CropList();
     QVERIFY(list->hasFocus());
     QTest::keyClick(list, Qt::Key_Escape);
-    QVERIFY(!list->isVisible());
+    QVERIFY(!CropList());
     QCOMPARE(hook_->Seen().size(), std::size_t{0});
     QCOMPARE(NCell(ncol::BasisErtrag, 5), QStringLiteral("70"));
+    ClickCell(grid, ncol::V, 5);
+    hook_->AnswerButton(kNein);
+    QTest::keyClick(CropList(), Qt::Key_Tab);
+    QCOMPARE(hook_->Seen().size(), std::size_t{1});
+    QVERIFY(!CropList());
+    QVERIFY(at(ncol::Ertragserwartung, 5));
+    QTRY_VERIFY(editor() && editor()->hasFocus());
 }
 
 // --- Errors -------------------------------------------------------------
 
 void TestEditingWindow::conversionErrors() {
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "nView");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, "nCellEditor");
     N().SetCell(ncol::NBedarf, 3, "old");
     N().SetCell(ncol::ZuAbschlag, 5, "old");
     form_->WorksheetsChanged();
 
     // A correction that is not a number: the box, the text stays in the
-    // cell, the editor stays open and nothing is recalculated.
+    // cell, the editor stays open over it and nothing is recalculated.
     ClickCell(grid, ncol::Vorfrucht, 3);
-    Retype(edit, QStringLiteral("1-2"));
+    Retype(NEditor(), QStringLiteral("1-2"));
     auto updates = std::make_unique<ViewUpdates>(*form_);
     ClickCell(grid, ncol::Schlag, 1);
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
@@ -813,15 +818,17 @@ void TestEditingWindow::conversionErrors() {
     QCOMPARE(box.icon, static_cast<int>(QMessageBox::Critical));
     QCOMPARE(box.buttons, std::vector<QString>{QStringLiteral("OK")});
     QCOMPARE(NCell(ncol::Vorfrucht, 3), QStringLiteral("1-2"));
-    QVERIFY(edit->isVisible());
-    QVERIFY(!edit->hasFocus());
+    CheckEditorOver(NEditor(), grid, ncol::Vorfrucht, 3);
     QCOMPARE(NCell(ncol::NBedarf, 8), QString());
     QCOMPARE(updates->n.count(), 1);  // the grid shows the text it keeps
     QCOMPARE(updates->p.count(), 0);
-    QTRY_VERIFY(form_->isActiveWindow());
+    QTRY_VERIFY(NEditor()->hasFocus());
 
-    // The next pass stops at that row: rows before it are done, the row
-    // has its adjustment but not its requirement, later rows are as they were.
+    // Closed with Escape the cell keeps the text; the next pass stops at that
+    // row: rows before it are done, the row has its adjustment but not its
+    // requirement, later rows are as they were.
+    QTest::keyClick(NEditor(), Qt::Key_Escape);
+    QCOMPARE(NCell(ncol::Vorfrucht, 3), QStringLiteral("1-2"));
     updates = std::make_unique<ViewUpdates>(*form_);
     QTest::mouseClick(Widget<QPushButton>(*form_, "applyRatesButton"), Qt::LeftButton);
     QCOMPARE(hook_->Seen().size(), std::size_t{2});
@@ -838,14 +845,14 @@ void TestEditingWindow::conversionErrors() {
     // A base yield that is not a number is carried over unchecked and
     // reported by the pass, which then stops at the first row of that crop.
     ClickCell(grid, ncol::Vorfrucht, 3);
-    Retype(edit, QStringLiteral("5"));
+    Retype(NEditor(), QStringLiteral("5"));
     ClickCell(grid, ncol::BasisErtrag, 2);
     QCOMPARE(NCell(ncol::Vorfrucht, 3), QStringLiteral("-5"));
     QCOMPARE(NCell(ncol::NBedarf, 3), QStringLiteral("   -5"));
     QCOMPARE(hook_->Seen().size(), std::size_t{2});
-    Retype(edit, QStringLiteral("-"));
+    Retype(NEditor(), QStringLiteral("-"));
     ClickCell(grid, ncol::Schlag, 7);
-    QVERIFY(!edit->isVisible());
+    QVERIFY(!NEditor());
     QCOMPARE(hook_->Seen().size(), std::size_t{3});
     QCOMPARE(hook_->Seen()[2].text, QStringLiteral("'-' ist kein gültiger Integerwert."));
     QCOMPARE(NColumn(ncol::BasisErtrag), (QStringList{"-", "-", "", "", "-", "-", "", ""}));
@@ -865,14 +872,14 @@ void TestEditingWindow::correctionAfterErrorLandsInItsCell() {
     QFETCH(bool, p2o5);
     if (p2o5) ShowPWorksheet();
     WorksheetView* grid = Widget<WorksheetView>(*form_, p2o5 ? "p2o5View" : "nView");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, p2o5 ? "p2o5CellEditor" : "nCellEditor");
+    const auto edit = [this, p2o5] { return p2o5 ? PEditor() : NEditor(); };
     kv4::Worksheet& sheet = p2o5 ? P() : N();
     const int col = p2o5 ? pcol::Gehalt : ncol::NMin;
     sheet.SetCell(col, 4, "  -64");
     form_->WorksheetsChanged();
 
     ClickCell(grid, col, 2);
-    Retype(edit, QStringLiteral("999999999999"));
+    Retype(edit(), QStringLiteral("999999999999"));
     ClickCell(grid, col, 4);
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
     QCOMPARE(hook_->Seen()[0].text,
@@ -881,11 +888,12 @@ void TestEditingWindow::correctionAfterErrorLandsInItsCell() {
                                            : QStringLiteral("Schlag „Schlag 2“, Spalte „N-Min“"));
     QTRY_COMPARE(grid->Row(), 2);
     QCOMPARE(grid->Col(), col);
-    QTRY_VERIFY(edit->hasFocus());
-    QCOMPARE(edit->text(), QStringLiteral("999999999999"));
+    CheckEditorOver(edit(), grid, col, 2);
+    QTRY_VERIFY(edit()->hasFocus());
+    QCOMPARE(edit()->text(), QStringLiteral("999999999999"));
 
-    edit->selectAll();
-    TypeText(edit, QStringLiteral("30"));
+    edit()->selectAll();
+    TypeText(edit(), QStringLiteral("30"));
     ClickCell(grid, p2o5 ? pcol::Schlag : ncol::Schlag, 5);
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
     QCOMPARE(QString::fromStdString(sheet.Cells(col, 2)).trimmed(),
@@ -900,7 +908,7 @@ void TestEditingWindow::residueMark() {
     hook_->AnswerButton(kNein);
     ClickCell(Widget<kv4gui::WorksheetView>(*form_, "nView"), ncol::V, 1);
     PickWithKeyboard(kWheat);
-    QTRY_VERIFY(!Widget<QComboBox>(*form_, "cropChooser")->isVisible());
+    QTRY_VERIFY(!CropList());
     QTRY_VERIFY(form_->isActiveWindow());
     QCOMPARE(PCell(pcol::Entzug, 1), QStringLiteral("68"));
 
@@ -922,52 +930,51 @@ void TestEditingWindow::residueMark() {
     }
     // Every toggle recalculates both worksheets.
     QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
-    QVERIFY(!Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
+    QVERIFY(!PEditor());
     QCOMPARE(hook_->Seen().size(), std::size_t{1});
 }
 
 void TestEditingWindow::contentAndRemoval() {
     ShowPWorksheet();
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, "p2o5CellEditor");
 
     ClickCell(grid, pcol::Gehalt, 2);
-    CheckEditorOver(edit, grid, pcol::Gehalt, 2);
-    QCOMPARE(edit->text(), QStringLiteral("   8"));  // the content is not filtered
+    CheckEditorOver(PEditor(), grid, pcol::Gehalt, 2);
+    QCOMPARE(PEditor()->text(), QStringLiteral("   8"));  // the content is not filtered
     QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 2);
-    Retype(edit, QStringLiteral("12"));
+    Retype(PEditor(), QStringLiteral("12"));
     auto updates = std::make_unique<ViewUpdates>(*form_);
     ClickCell(grid, pcol::Klasse, 2);
     QCOMPARE(updates->p.count(), 1);
     QCOMPARE(updates->n.count(), 0);
     QCOMPARE(PCell(pcol::Gehalt, 2), QStringLiteral("12"));
     QCOMPARE(PCell(pcol::Klasse, 2), QStringLiteral("C"));
-    // The editor stays over its cell; nothing is recalculated.
-    QVERIFY(edit->isVisible());
-    CheckEditorOver(edit, grid, pcol::Gehalt, 2);
+    // Nothing is recalculated.
+    QVERIFY(!PEditor());
     QCOMPARE(PCell(pcol::Entzug, 2), QString());
 
     // An unknown soil type gives a blank class.
     P().SetCell(pcol::Bodenart, 3, "ls");
     form_->WorksheetsChanged();
     ClickCell(grid, pcol::Gehalt, 3);
-    Retype(edit, QStringLiteral(" 26"));
+    Retype(PEditor(), QStringLiteral(" 26"));
     ClickCell(grid, pcol::Schlag, 3);
     QCOMPARE(PCell(pcol::Klasse, 3), QStringLiteral(" "));
 
     // The removal: letters go at once; the typed value lasts until the next
-    // recalculation, while the editor keeps showing it.
+    // recalculation, and the cell shows what the worksheet holds.
     ClickCell(grid, pcol::Entzug, 2);
-    CheckEditorOver(edit, grid, pcol::Entzug, 2);
-    Retype(edit, QStringLiteral("12a0"));
-    QCOMPARE(edit->text(), QStringLiteral("120"));
+    CheckEditorOver(PEditor(), grid, pcol::Entzug, 2);
+    Retype(PEditor(), QStringLiteral("12a0"));
+    QCOMPARE(PEditor()->text(), QStringLiteral("120"));
     updates = std::make_unique<ViewUpdates>(*form_);
     ClickCell(grid, pcol::Bodenart, 1);
     QCOMPARE(PCell(pcol::Entzug, 2), QStringLiteral("120"));
     QCOMPARE(updates->p.count(), 1);
     ClickCell(grid, pcol::Erntereste, 5);
     QCOMPARE(PCell(pcol::Entzug, 2), QStringLiteral("0"));
-    QCOMPARE(edit->text(), QStringLiteral("120"));
+    QCOMPARE(grid->IndexOf(pcol::Entzug, 2).data().toString(), QStringLiteral("0"));
+    QVERIFY(!PEditor());
     QVERIFY(hook_->Seen().empty());
 }
 
@@ -984,7 +991,7 @@ void TestEditingWindow::contentNotANumber() {
     ShowPWorksheet();
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
     ClickCell(grid, pcol::Gehalt, 1);
-    Retype(Widget<QLineEdit>(*form_, "p2o5CellEditor"), typed);
+    Retype(PEditor(), typed);
     ViewUpdates updates(*form_);
     ClickCell(grid, pcol::Schlag, 2);
     QCOMPARE(updates.p.count(), 1);
@@ -994,20 +1001,19 @@ void TestEditingWindow::contentNotANumber() {
     QCOMPARE(PCell(pcol::Gehalt, 1), typed);
     QCOMPARE(PCell(pcol::Klasse, 1), QStringLiteral("B"));
     QCOMPARE(PCell(pcol::Entzug, 1), QString());  // no recalculation, not even a local one
-    QVERIFY(Widget<QLineEdit>(*form_, "p2o5CellEditor")->isVisible());
-    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "p2o5View")->Row(), 2);
+    // The refused cell stays the current one, its editor open over it.
+    CheckEditorOver(PEditor(), grid, pcol::Gehalt, 1);
+    QCOMPARE(grid->Row(), 1);
     QTRY_VERIFY(form_->isActiveWindow());
 }
 
 void TestEditingWindow::remarkAndPFocusOrder() {
     ShowPWorksheet();
     kv4gui::WorksheetView* grid = Widget<kv4gui::WorksheetView>(*form_, "p2o5View");
-    QLineEdit* remark = Widget<QLineEdit>(*form_, "remarkEditor");
-    QLineEdit* edit = Widget<QLineEdit>(*form_, "p2o5CellEditor");
 
     ClickCell(grid, pcol::Anmerkung, 4);
-    CheckEditorOver(remark, grid, pcol::Anmerkung, 4);
-    Retype(remark, QStringLiteral("Gülle 20 m³, 4,5 t"));
+    CheckEditorOver(RemarkEditor(), grid, pcol::Anmerkung, 4);
+    Retype(RemarkEditor(), QStringLiteral("Gülle 20 m³, 4,5 t"));
     // From the remark straight to the content of another row: the remark
     // goes to its own row, the content editor opens over the new cell.
     ViewUpdates updates(*form_);
@@ -1015,14 +1021,14 @@ void TestEditingWindow::remarkAndPFocusOrder() {
     QCOMPARE(updates.p.count(), 1);
     QCOMPARE(PCell(pcol::Anmerkung, 4), QStringLiteral("Gülle 20 m³, 4,5 t"));
     QCOMPARE(PCell(pcol::Anmerkung, 5), QString());
-    QVERIFY(remark->isVisible());
-    CheckEditorOver(edit, grid, pcol::Gehalt, 5);
-    Retype(edit, QStringLiteral("26"));
+    QVERIFY(!RemarkEditor());
+    CheckEditorOver(PEditor(), grid, pcol::Gehalt, 5);
+    Retype(PEditor(), QStringLiteral("26"));
     ClickCell(grid, pcol::Entzug, 6);
     QCOMPARE(PCell(pcol::Gehalt, 5), QStringLiteral("26"));
     QCOMPARE(PCell(pcol::Klasse, 5), QStringLiteral("E"));
     QCOMPARE(PCell(pcol::Gehalt, 6), QStringLiteral("   8"));
-    CheckEditorOver(edit, grid, pcol::Entzug, 6);
+    CheckEditorOver(PEditor(), grid, pcol::Entzug, 6);
     QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 6);
 
     // Columns that open nothing only move the rows.
@@ -1030,17 +1036,19 @@ void TestEditingWindow::remarkAndPFocusOrder() {
                   pcol::Klasse}) {
         ClickCell(grid, c, 7);
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 7);
-        CheckEditorOver(edit, grid, pcol::Entzug, 6);
+        QVERIFY(!PEditor() && !RemarkEditor());
         ClickCell(grid, c, 2);
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 2);
     }
     QCOMPARE(PCell(pcol::Entzug, 6), QString());  // the editor was left unchanged
     QVERIFY(hook_->Seen().empty());
 
-    // The switch to the N worksheet hides both.
+    // "N" takes an open editor's text before the switch closes it.
+    ClickCell(grid, pcol::Anmerkung, 3);
+    TypeText(RemarkEditor(), QStringLiteral("x"));
     QTest::mouseClick(Widget<QPushButton>(*form_, "nButton"), Qt::LeftButton);
-    QVERIFY(!remark->isVisible());
-    QVERIFY(!edit->isVisible());
+    QVERIFY(!RemarkEditor());
+    QCOMPARE(PCell(pcol::Anmerkung, 3), QStringLiteral("x"));
 }
 
 QTEST_MAIN(TestEditingWindow)

@@ -64,7 +64,9 @@ void TestWorksheetView::startsOnFirstDataRow() {
     QCOMPARE(grid_->Row(), 1);
     QVERIFY(!grid_->horizontalHeader()->isHidden());
     QVERIFY(grid_->verticalHeader()->isHidden());
-    QCOMPARE(grid_->editTriggers(), QAbstractItemView::NoEditTriggers);
+    // Nothing is editable until the window says which columns are.
+    QVERIFY(!(grid_->Model().flags(grid_->IndexOf(1, 1)) & Qt::ItemIsEditable));
+    QVERIFY(!grid_->Model().setData(grid_->IndexOf(1, 1), QStringLiteral("x")));
     QCOMPARE(grid_->selectionMode(), QAbstractItemView::SingleSelection);
 }
 

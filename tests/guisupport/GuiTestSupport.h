@@ -30,6 +30,15 @@ T* Widget(const QObject& window, const char* objectName) {
     return found;
 }
 
+// The open cell editor of that name, or none: the worksheets' editors live
+// only while they are open.
+template <class T = QWidget>
+T* OpenEditor(const QObject& window, const char* objectName) {
+    for (T* editor : window.findChildren<T*>(QString::fromLatin1(objectName)))
+        if (editor->isVisible()) return editor;
+    return nullptr;
+}
+
 // A dialog as the hook saw it.
 struct SeenDialog {
     QString className;
