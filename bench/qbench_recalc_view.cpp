@@ -1,12 +1,14 @@
 // What the user waits for after an edit on a large farm: the recalculation
 // pass over both worksheets of 2,000 fields, the one view update it causes
-// and the repaint of the visible part of the N worksheet.
+// and the repaint of the visible part of the N worksheet; also the whole way
+// of a typed value, from the model's setData through the write-back.
 //
 //   cmake -S . -B build-rel -DCMAKE_BUILD_TYPE=Release -DKV4_BUILD_BENCH=ON
 //   cmake --build build-rel --target qbench_recalc_view -j2
 //   QT_QPA_PLATFORM=offscreen build-rel/bench/qbench_recalc_view -median 9
 // On a shared machine add "-perf -perfcounter task-clock" for the CPU time
 // of this process alone.
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 #include <string>
@@ -64,6 +66,7 @@ class BenchRecalcView : public QObject {
     void initTestCase();
     void cleanupTestCase();
     void recalcAndRepaint();
+    void editThroughTheModel();
     void recalcOnly();
     void repaintOnly();
 
@@ -101,6 +104,25 @@ void BenchRecalcView::recalcAndRepaint() {
         viewport->repaint();
     }
     QVERIFY(n.Cells(ncol::ZuAbschlag, 1) == "1" || n.Cells(ncol::ZuAbschlag, 1) == "-2");
+}
+
+// A typed yield expectation as an editor hands it over: setData, the
+// write-back into both worksheets, the pass, one change notice per view and
+// the repaint.
+void BenchRecalcView::editThroughTheModel() {
+    auto* view = form_->findChild<kv4gui::WorksheetView*>(QStringLiteral("nView"));
+    QAbstractItemModel* model = view->model();
+    const QModelIndex cell = view->IndexOf(ncol::Ertragserwartung, 1);
+    QSignalSpy notices(model, &QAbstractItemModel::dataChanged);
+    int edits = 0;
+    QBENCHMARK {
+        QVERIFY(model->setData(cell, ++toggle_ % 2 ? QStringLiteral("81") : QStringLiteral("79")));
+        view->viewport()->repaint();
+        ++edits;
+    }
+    QCOMPARE(notices.count(), edits);
+    QCOMPARE(form_->PSheet().Cells(pcol::Ertragserwartung, 1),
+             form_->NSheet().Cells(ncol::Ertragserwartung, 1));
 }
 
 // The core pass alone, for the share the window adds.
