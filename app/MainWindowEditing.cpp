@@ -151,6 +151,9 @@ void MainWindow::OnP2O5CellChosen() {
     nView_->SetRow(r);
 
     if (c == pcol::Erntereste) {
+        // Only a click or Space toggles the mark: the arrows pass over it,
+        // so walking the worksheet changes nothing.
+        if (p2o5View_->MovedByKeyboard()) return;
         kv4::ToggleResidueMark(pSheet_, r);
         RecalcWorksheets();
         return;

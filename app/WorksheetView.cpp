@@ -182,13 +182,19 @@ int WorksheetView::Row() const {
 void WorksheetView::SetRow(int r) {
     if (r < 1 || r >= RowCount() || r == Row()) return;
     SetCurrentCell(Col(), r);
-    emit Click();
+    RaiseClick(false);
 }
 
 void WorksheetView::ChooseCell(int c, int r) {
     if (r < 1 || r >= RowCount()) return;
     SetCurrentCell(c, r);
+    RaiseClick(false);
+}
+
+void WorksheetView::RaiseClick(bool byKeyboard) {
+    movedByKeyboard_ = byKeyboard;
     emit Click();
+    movedByKeyboard_ = false;
 }
 
 void WorksheetView::SetCurrentCell(int c, int r) {
@@ -325,26 +331,32 @@ void WorksheetView::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() != Qt::LeftButton || !pressedOnData_) return;
     pressedOnData_ = false;
-    emit Click();
+    RaiseClick(false);
 }
 
 void WorksheetView::CompleteInterruptedClick() {
     if (!pressedOnData_ || (QGuiApplication::mouseButtons() & Qt::LeftButton)) return;
     pressedOnData_ = false;
-    emit Click();
+    RaiseClick(false);
 }
 
 void WorksheetView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
 
 void WorksheetView::keyPressEvent(QKeyEvent* event) {
-    // Typing and F2 open the current cell's editor (the edit triggers); the
-    // moves of the current cell raise Click.
+    // Space on a cell that opens no editor is a click on it (it toggles a
+    // mark); typing and F2 open the current cell's editor (the edit
+    // triggers); the moves of the current cell raise Click.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && Row() > 0 &&
+        !(model_->flags(currentIndex()) & Qt::ItemIsEditable)) {
+        RaiseClick(false);
+        return;
+    }
     const QModelIndex before = currentIndex();
     QTableView::keyPressEvent(event);
     // F2 edits the old text: the caret behind it, nothing selected.
     if (event->key() == Qt::Key_F2)
         if (auto* line = qobject_cast<QLineEdit*>(OpenEditorWidget())) line->end(false);
-    if (currentIndex() != before && Row() > 0) emit Click();
+    if (currentIndex() != before && Row() > 0) RaiseClick(true);
 }
 
 void WorksheetView::keyboardSearch(const QString&) {

@@ -99,6 +99,10 @@ class WorksheetView : public QTableView {
     // Makes cell (c, r) the current cell and raises Click, also when it
     // already was.
     void ChooseCell(int c, int r);
+    // Whether the last Click came from a move of the current cell with the
+    // keyboard (arrows, Page, Home, End) rather than a click, Space or the
+    // program.
+    bool MovedByKeyboard() const { return movedByKeyboard_; }
 
     // A press on a data cell whose release never came here (a modal box
     // opened in between and took it) is completed: Click is raised now.
@@ -140,8 +144,9 @@ class WorksheetView : public QTableView {
     void keyboardSearch(const QString& search) override;
 
   signals:
-    // A click released on a data cell (also the current one), a keyboard
-    // move of the current cell, or SetRow to another row.
+    // A click released on a data cell (also the current one), Space on a
+    // cell that opens no editor, a keyboard move of the current cell, or
+    // SetRow to another row.
     void Click();
 
   protected:
@@ -159,7 +164,10 @@ class WorksheetView : public QTableView {
     void ReturnToRefusedCell();
 
     WorksheetModel* model_;  // owned by this view
+    void RaiseClick(bool byKeyboard);
+
     bool pressedOnData_ = false;
+    bool movedByKeyboard_ = false;
     int savedCol_ = 0;
     int savedRow_ = 1;
     QPersistentModelIndex editedCell_;

@@ -928,6 +928,15 @@ void TestEditingWindow::residueMark() {
         QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), click.row);
         QCOMPARE(updates.p.count(), 1);
     }
+    // The arrows pass over the mark; Space toggles it as a click does.
+    ClickCell(grid, pcol::Ertragserwartung, 3);
+    QTest::keyClick(grid, Qt::Key_Right);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(grid->Col(), pcol::Erntereste);
+    QCOMPARE(Widget<kv4gui::WorksheetView>(*form_, "nView")->Row(), 4);
+    QCOMPARE(PCell(pcol::Erntereste, 3) + PCell(pcol::Erntereste, 4), QString());
+    QTest::keyClick(grid, Qt::Key_Space);
+    QCOMPARE(PCell(pcol::Erntereste, 4), QStringLiteral("    X"));
     // Every toggle recalculates both worksheets.
     QCOMPARE(NCell(ncol::NBedarf, 8), QStringLiteral("    0"));
     QVERIFY(!PEditor());
