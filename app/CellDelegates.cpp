@@ -74,8 +74,26 @@ bool CellDelegate::eventFilter(QObject* object, QEvent* event) {
             }
             return false;
         }
-        case QEvent::KeyPress:
-            return HandleKey(editor, *static_cast<QKeyEvent*>(event));
+        case QEvent::KeyPress: {
+            // Tab and Escape do the same in every editor; Escape closes the
+            // crop list with no pick and no question.
+            const auto& key = *static_cast<QKeyEvent*>(event);
+            using Step = WorksheetView::Step;
+            switch (key.key()) {
+                case Qt::Key_Tab:
+                    Finish(editor,
+                           key.modifiers() & Qt::ShiftModifier ? Step::Previous : Step::Next);
+                    return true;
+                case Qt::Key_Backtab:
+                    Finish(editor, Step::Previous);
+                    return true;
+                case Qt::Key_Escape:
+                    Discard(editor);
+                    return true;
+                default:
+                    return HandleKey(editor, key);
+            }
+        }
         case QEvent::FocusOut: {
             // Dropping down the crop list (its popup takes the focus while
             // it is open) or another window coming up (a message box among
@@ -166,15 +184,6 @@ bool LineCellDelegate::HandleKey(QWidget* editor, const QKeyEvent& key) {
         case Qt::Key_Up:
             Finish(editor, Step::Up);
             return true;
-        case Qt::Key_Tab:
-            Finish(editor, shift ? Step::Previous : Step::Next);
-            return true;
-        case Qt::Key_Backtab:
-            Finish(editor, Step::Previous);
-            return true;
-        case Qt::Key_Escape:
-            Discard(editor);
-            return true;
         default:
             return false;
     }
@@ -226,18 +235,7 @@ void CropCellDelegate::BeforeCommit(QWidget* editor) {
 }
 
 bool CropCellDelegate::HandleKey(QWidget* editor, const QKeyEvent& key) {
-    using Step = WorksheetView::Step;
     switch (key.key()) {
-        case Qt::Key_Escape:
-            // No pick and no question.
-            Discard(editor);
-            return true;
-        case Qt::Key_Tab:
-            Finish(editor, key.modifiers() & Qt::ShiftModifier ? Step::Previous : Step::Next);
-            return true;
-        case Qt::Key_Backtab:
-            Finish(editor, Step::Previous);
-            return true;
         case Qt::Key_Up:
         case Qt::Key_Down:
         case Qt::Key_PageUp:

@@ -38,7 +38,8 @@ class CellDelegate : public QStyledItemDelegate {
     // What the editor hands to the model.
     virtual QVariant Value(QWidget* editor) const = 0;
     virtual void LayIn(QWidget* editor, const QModelIndex& index) const = 0;
-    // A key of the open editor; true when it was handled here.
+    // A key of the open editor other than Tab and Escape; true when it was
+    // handled here.
     virtual bool HandleKey(QWidget* editor, const QKeyEvent& key) = 0;
     // Just before the value is handed over.
     virtual void BeforeCommit(QWidget*) {}
@@ -46,12 +47,13 @@ class CellDelegate : public QStyledItemDelegate {
     // Hands the editor's value to the model; taken, the editor closes and the
     // view moves on by `step`, refused, it stays open over its cell.
     void Finish(QWidget* editor, WorksheetView::Step step);
-    // Closes the editor; its cell keeps the text it had.
-    void Discard(QWidget* editor);
 
     WorksheetView& view_;
 
   private:
+    // Closes the editor; its cell keeps the text it had.
+    void Discard(QWidget* editor);
+
     bool finishing_ = false;
     mutable bool refused_ = false;
     mutable QPersistentModelIndex committedCell_;
